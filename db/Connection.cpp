@@ -1,0 +1,2 @@
+#include "db/Connection.h"
+// Filled in by the data-access layer work.

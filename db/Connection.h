@@ -1,0 +1,49 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/Ado.h"
+
+namespace db {
+
+class Provider;
+class Recordset;
+
+// The connection object: created unopened, opened and closed as often as needed.
+class Connection {
+ public:
+  Connection();
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  const std::string& ConnectionString() const { return connectionString_; }
+  // Any text is accepted; refused with adErrObjectOpen while open.
+  void ConnectionString(std::string text);
+
+  // Opens with the connection text alone. Raises DbError on any failure.
+  void Open();
+  // Raises adErrObjectClosed when not open. The same object can be opened again.
+  void Close();
+  long State() const;
+
+  // adSchemaTables only; others raise adErrFeatureNotAvailable.
+  std::unique_ptr<Recordset> OpenSchema(long schema);
+  // Runs the text; with adExecuteNoRecords no rows are fetched.
+  void Execute(const std::string& commandText, long options = adExecuteNoRecords);
+
+  // The engine's own identifier quoting (extension used to build table queries).
+  std::string QuoteIdentifier(std::string_view name) const;
+  // Asks the running call to stop; safe from any thread.
+  void Interrupt() noexcept;
+
+  // The open session; raises adErrInvalidConnection when not open.
+  std::shared_ptr<Provider> session() const;
+
+ private:
+  std::string connectionString_;
+  std::shared_ptr<Provider> session_;
+};
+
+}  // namespace db

@@ -1,0 +1,2 @@
+#include "db/ConnectionString.h"
+// Filled in by the data-access layer work.

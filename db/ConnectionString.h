@@ -1,0 +1,37 @@
+#pragma once
+// The Key=Value; syntax of data-link connection texts.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace db {
+
+class ConnectionString {
+ public:
+  // Raises DbError naming what is wrong (an unclosed quote, a key without '=', ...).
+  static ConnectionString Parse(std::string_view text);
+
+  // Last value of the key, compared case-insensitively; nullopt when absent.
+  std::optional<std::string> Get(std::string_view key) const;
+  // First present key of several synonyms ("Server", "Host", "Data Source").
+  std::optional<std::string> GetAny(std::initializer_list<std::string_view> keys) const;
+  const std::vector<std::pair<std::string, std::string>>& Pairs() const { return pairs_; }
+  // The original text with the Provider pair cut out, every other character unchanged
+  // (what ODBC hands to its driver manager).
+  std::string WithoutProvider() const;
+
+ private:
+  std::string text_;
+  std::vector<std::pair<std::string, std::string>> pairs_;
+};
+
+// The text with the value of every password key (Password, PWD) replaced by
+// asterisks. Total: any input, well-formed or not, gives a result.
+std::string MaskPasswords(std::string_view text);
+
+// Quotes a value when it holds ';', a quote, or blanks at either end.
+std::string QuoteValue(std::string_view value);
+
+}  // namespace db

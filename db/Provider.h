@@ -1,0 +1,80 @@
+#pragma once
+// The seam between the object model and the engines. A provider knows one engine;
+// the model (Connection, Recordset) knows only these interfaces.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/ConnectionString.h"
+#include "db/Value.h"
+
+namespace db {
+
+// What a result tells of one of its columns.
+struct ColumnInfo {
+  std::string name;
+  int type = 0;             // DataTypeEnum code
+  std::int32_t definedSize = 0;
+  // Where the column comes from, when the engine can tell; empty otherwise.
+  std::string baseSchema;
+  std::string baseTable;
+  std::string baseColumn;
+  bool isKey = false;       // part of the key that names the row for write-back
+};
+
+// A query's rows, read by position. Implementations fetch in pages and keep only a
+// bounded window of rows; fetch(row) may go backwards or jump anywhere. A result
+// outlives neither safety nor sense: once its session is closed every call raises
+// DbError (adErrInvalidConnection) instead of touching a closed engine handle.
+class Result {
+ public:
+  virtual ~Result() = default;
+
+  virtual const std::vector<ColumnInfo>& columns() const = 0;
+  // Positions the result on the 0-based row; false when there is no such row.
+  virtual bool fetch(std::int64_t row) = 0;
+  // Values of the row that fetch() positioned on.
+  virtual Value value(int column) const = 0;
+  virtual bool isNull(int column) const = 0;
+  // The number of rows when known without reading them all; nullopt otherwise.
+  virtual std::optional<std::int64_t> size() = 0;
+  // Rows transferred from the engine so far (what the scale tests count).
+  virtual std::int64_t rowsRead() const = 0;
+
+  // Writes changed values of one row back to its base table with optimistic locking:
+  // fails with adErrRowCannotBeLocated when the stored row no longer matches what was
+  // read, and with a clear error when the result cannot be written back. On success
+  // the row reads back its stored values.
+  virtual void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) = 0;
+};
+
+// One open session on an engine.
+class Provider {
+ public:
+  virtual ~Provider() = default;
+
+  virtual void close() noexcept = 0;
+  virtual bool isOpen() const noexcept = 0;
+  // A query that returns rows.
+  virtual std::unique_ptr<Result> query(const std::string& sql) = 0;
+  // Runs the whole text (several statements allowed) without fetching rows.
+  virtual void execute(const std::string& sql) = 0;
+  // The tables schema: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE at least.
+  virtual std::unique_ptr<Result> tables() = 0;
+  // The engine's identifier quoting, with the quote character escaped.
+  virtual std::string quoteIdentifier(std::string_view name) const = 0;
+  // Safe from any thread: asks the engine to stop the running call, which then fails.
+  virtual void interrupt() noexcept = 0;
+};
+
+// Opens a session for the connection text; the text's Provider key chose the factory.
+using ProviderFactory = std::unique_ptr<Provider> (*)(const ConnectionString&);
+
+// The providers that are built in (SQLite, PostgreSQL, ODBC), looked up by the
+// Provider key, case-insensitively. nullptr when none has that name.
+ProviderFactory FindProvider(std::string_view name);
+
+}  // namespace db

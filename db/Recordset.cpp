@@ -1,0 +1,2 @@
+#include "db/Recordset.h"
+// Filled in by the data-access layer work.

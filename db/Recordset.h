@@ -1,0 +1,113 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/Ado.h"
+#include "db/Provider.h"
+#include "db/Value.h"
+
+namespace db {
+
+class Connection;
+class Recordset;
+
+class Field {
+ public:
+  const std::string& Name() const;
+  int Type() const;
+  std::int32_t DefinedSize() const;
+  // The current row's value (the edited value while an edit is in progress).
+  Value GetValue() const;
+  // Starts or continues an edit of the current row; written by Recordset::Update.
+  void SetValue(Value v);
+
+ private:
+  friend class Recordset;
+  Field(Recordset* rs, int index) : rs_(rs), index_(index) {}
+  Recordset* rs_;
+  int index_;
+};
+
+class Fields {
+ public:
+  long Count() const;
+  // By 0-based position or by name (case-insensitive); adErrItemNotFound otherwise.
+  Field Item(long index) const;
+  Field Item(std::string_view name) const;
+
+ private:
+  friend class Recordset;
+  explicit Fields(Recordset* rs) : rs_(rs) {}
+  Recordset* rs_;
+};
+
+// A record set: rows of a query, reached by position, read from the provider only
+// as they are asked for.
+class Recordset {
+ public:
+  Recordset();
+  ~Recordset();
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  long CursorType() const { return cursorType_; }
+  void CursorType(long t);
+  long LockType() const { return lockType_; }
+  void LockType(long t);
+
+  // -1 for cursorType, lockType or options means unspecified: the properties set
+  // before apply. Raises adErrObjectOpen when already open.
+  void Open(const std::string& source, Connection& activeConnection,
+            long cursorType = adOpenUnspecified, long lockType = adLockUnspecified,
+            long options = adOptionUnspecified);
+  // Opens over a provider result that is already there (OpenSchema uses it).
+  void OpenResult(std::unique_ptr<Result> result, long lockType);
+  void Close();
+  long State() const;
+
+  // Navigation. MoveFirst on an empty result raises adErrNoCurrentRecord.
+  void MoveFirst();
+  void MoveNext();
+  void MovePrevious();
+  void MoveLast();
+  // EOF of the object model; the C library owns the name EOF as a macro.
+  bool Eof() const;
+  bool BOF() const;
+  // 1-based position of the current row; setting it moves there (adErrNoCurrentRecord past the end).
+  std::int64_t AbsolutePosition() const;
+  void AbsolutePosition(std::int64_t position);
+  // -1 while the count is not known without reading every row.
+  std::int64_t RecordCount();
+
+  db::Fields Fields() { return db::Fields(this); }
+
+  // Edits of the current row (Field::SetValue) are written by Update and dropped by
+  // CancelUpdate. Moving away with an edit pending writes it first.
+  long EditMode() const;
+  void Update();
+  void CancelUpdate();
+
+  // Instrumentation: rows the provider has transferred from the engine.
+  std::int64_t RowsRead() const;
+
+ private:
+  friend class Field;
+  friend class Fields;
+  void RequireOpen() const;
+  void RequireCurrent() const;
+  const ColumnInfo& Column(int index) const;
+
+  long cursorType_ = adOpenForwardOnly;
+  long lockType_ = adLockReadOnly;
+  std::unique_ptr<Result> result_;
+  std::shared_ptr<Provider> session_;  // keeps the session alive while rows are read
+  std::int64_t position_ = 0;  // 0-based; == row count at EOF
+  bool atEnd_ = true;
+  std::vector<std::pair<int, Value>> pending_;
+};
+
+}  // namespace db

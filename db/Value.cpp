@@ -1,0 +1,2 @@
+#include "db/Value.h"
+// Filled in by the data-access layer work.
