@@ -1,0 +1,172 @@
+#include "db/SqlText.h"
+
+#include <cctype>
+
+namespace db::sql {
+
+namespace {
+
+enum class Kind { Space, Word, Quoted, String, Punct, Bad };
+
+struct Token {
+  Kind kind;
+  std::string_view text;  // for Quoted: the name inside the quotes, still escaped
+  char quote = 0;
+};
+
+bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool IsWordPart(unsigned char c) { return IsWordStart(c) || std::isdigit(c) || c == '$'; }
+bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+// A small SQL tokenizer: just enough to tell names, quotes, comments and
+// punctuation apart. It never fails: what it cannot read becomes Bad.
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view s) : s_(s) {}
+  bool AtEnd() const { return pos_ >= s_.size(); }
+  std::size_t Pos() const { return pos_; }
+
+  Token Next() {
+    const std::size_t start = pos_;
+    const char c = s_[pos_];
+    if (IsBlankChar(c)) {
+      while (pos_ < s_.size() && IsBlankChar(s_[pos_])) ++pos_;
+      return {Kind::Space, s_.substr(start, pos_ - start)};
+    }
+    if (s_.substr(pos_, 2) == "--") {
+      const std::size_t nl = s_.find('\n', pos_);
+      pos_ = nl == std::string_view::npos ? s_.size() : nl + 1;
+      return {Kind::Space, s_.substr(start, pos_ - start)};
+    }
+    if (s_.substr(pos_, 2) == "/*") {
+      const std::size_t close = s_.find("*/", pos_ + 2);
+      pos_ = close == std::string_view::npos ? s_.size() : close + 2;
+      return {Kind::Space, s_.substr(start, pos_ - start)};
+    }
+    if (c == '"' || c == '`') return Quoted(c, c, Kind::Quoted);
+    if (c == '[') return Quoted('[', ']', Kind::Quoted);
+    if (c == '\'') return Quoted('\'', '\'', Kind::String);
+    if (IsWordStart(static_cast<unsigned char>(c))) {
+      while (pos_ < s_.size() && IsWordPart(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+      return {Kind::Word, s_.substr(start, pos_ - start)};
+    }
+    ++pos_;
+    return {Kind::Punct, s_.substr(start, 1)};
+  }
+
+ private:
+  // Brackets have no escape; the other quotes are escaped by doubling.
+  Token Quoted(char open, char close, Kind kind) {
+    const std::size_t inner = ++pos_;
+    while (pos_ < s_.size()) {
+      if (s_[pos_] != close) { ++pos_; continue; }
+      if (open != '[' && pos_ + 1 < s_.size() && s_[pos_ + 1] == close) { pos_ += 2; continue; }
+      ++pos_;
+      return {kind, s_.substr(inner, pos_ - 1 - inner), open};
+    }
+    return {Kind::Bad, s_.substr(inner - 1)};
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+};
+
+// The meaningful tokens, blanks and comments left out.
+std::vector<Token> Significant(std::string_view sql) {
+  std::vector<Token> out;
+  Tokenizer t(sql);
+  while (!t.AtEnd()) {
+    Token tok = t.Next();
+    if (tok.kind != Kind::Space) out.push_back(tok);
+  }
+  return out;
+}
+
+bool IsKeyword(const Token& t, std::string_view word) {
+  if (t.kind != Kind::Word || t.text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(t.text[i])) != word[i]) return false;
+  return true;
+}
+
+bool IsPunct(const Token& t, char c) { return t.kind == Kind::Punct && t.text[0] == c; }
+
+std::string Unescape(const Token& t) {
+  if (t.kind == Kind::Word || t.quote == '[') return std::string(t.text);
+  std::string out;
+  for (std::size_t i = 0; i < t.text.size(); ++i) {
+    out += t.text[i];
+    if (t.text[i] == t.quote) ++i;  // the doubled quote stands for one
+  }
+  return out;
+}
+
+bool IsName(const Token& t) { return t.kind == Kind::Word || t.kind == Kind::Quoted; }
+
+}  // namespace
+
+std::string QuoteIdentifier(const Dialect& d, std::string_view name) {
+  std::string out(1, d.identifierQuote);
+  for (char c : name) {
+    out += c;
+    if (c == d.identifierQuote) out += c;
+  }
+  out += d.identifierQuote;
+  return out;
+}
+
+std::string QualifiedName(const Dialect& d, std::string_view schema, std::string_view table) {
+  if (schema.empty()) return QuoteIdentifier(d, table);
+  return QuoteIdentifier(d, schema) + "." + QuoteIdentifier(d, table);
+}
+
+std::string Placeholder(const Dialect& d, int n) {
+  return d.placeholders == PlaceholderStyle::Dollar ? "$" + std::to_string(n) : "?";
+}
+
+std::optional<TableRef> ParsePlainSelect(std::string_view sql) {
+  std::vector<Token> t = Significant(sql);
+  while (!t.empty() && IsPunct(t.back(), ';')) t.pop_back();
+  const bool qualified = t.size() == 6;
+  if (t.size() != 4 && !qualified) return std::nullopt;
+  if (!IsKeyword(t[0], "SELECT") || !IsPunct(t[1], '*') || !IsKeyword(t[2], "FROM")) return std::nullopt;
+  if (!IsName(t[3])) return std::nullopt;
+  if (qualified && (!IsPunct(t[4], '.') || !IsName(t[5]))) return std::nullopt;
+
+  TableRef ref;
+  const Token& name = qualified ? t[5] : t[3];
+  ref.name = Unescape(name);
+  ref.nameQuoted = name.kind == Kind::Quoted;
+  if (qualified) {
+    ref.schema = Unescape(t[3]);
+    ref.schemaQuoted = t[3].kind == Kind::Quoted;
+  }
+  return ref;
+}
+
+std::string_view TrimStatementEnd(std::string_view sql) {
+  Tokenizer t(sql);
+  std::size_t end = 0;
+  while (!t.AtEnd()) {
+    const Token tok = t.Next();
+    if (tok.kind != Kind::Space && !IsPunct(tok, ';')) end = t.Pos();
+  }
+  return sql.substr(0, end);
+}
+
+bool IsBlank(std::string_view sql) { return TrimStatementEnd(sql).empty(); }
+
+std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
+  std::string sql = "UPDATE " + u.table + " SET ";
+  int n = 0;
+  for (std::size_t i = 0; i < u.set.size(); ++i)
+    sql += (i ? ", " : "") + u.set[i] + " = " + Placeholder(d, ++n);
+  for (std::size_t i = 0; i < u.compare.size(); ++i)
+    sql += (i ? " AND " : " WHERE ") + u.compare[i] + " " + std::string(d.nullSafeEquals) + " " +
+           Placeholder(d, ++n);
+  for (std::size_t i = 0; i < u.returning.size(); ++i)
+    sql += (i ? ", " : " RETURNING ") + u.returning[i];
+  return sql;
+}
+
+}  // namespace db::sql

@@ -1,0 +1,61 @@
+#pragma once
+// SQL text that every provider builds the same way, parameterised by the few
+// points where the engines differ. Nothing here talks to an engine.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace db::sql {
+
+enum class PlaceholderStyle { Question, Dollar };  // ?  or  $1, $2 ...
+
+struct Dialect {
+  char identifierQuote = '"';
+  std::string_view nullSafeEquals = "IS";  // "IS NOT DISTINCT FROM" where IS means IS NULL only
+  PlaceholderStyle placeholders = PlaceholderStyle::Question;
+};
+
+inline constexpr Dialect kSqlite{'"', "IS", PlaceholderStyle::Question};
+inline constexpr Dialect kPostgres{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Dollar};
+inline constexpr Dialect kOdbc{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Question};
+
+// The name between the dialect's quotes, the quote character doubled inside.
+std::string QuoteIdentifier(const Dialect& d, std::string_view name);
+// "schema"."table", or "table" alone when schema is empty.
+std::string QualifiedName(const Dialect& d, std::string_view schema, std::string_view table);
+// The n-th (1-based) parameter marker.
+std::string Placeholder(const Dialect& d, int n);
+
+// A table named by a query of the form SELECT * FROM [schema.]table.
+struct TableRef {
+  std::string schema;  // empty when the name is not qualified
+  std::string name;
+  bool schemaQuoted = false;  // written "..", [..] or `..` (case kept by engines that fold)
+  bool nameQuoted = false;
+};
+
+// Recognises SELECT * FROM <name> or <schema>.<name>: names bare or quoted with "..",
+// [..] or `..`, keywords in any case, blanks, comments and trailing semicolons
+// allowed, nothing else (no WHERE, ORDER BY, alias, join). Total on any input.
+std::optional<TableRef> ParsePlainSelect(std::string_view sql);
+
+// The statement without what may follow it: trailing blanks, comments and
+// semicolons. Lets a query be wrapped as a subquery.
+std::string_view TrimStatementEnd(std::string_view sql);
+// True when the text holds nothing but blanks, comments and semicolons.
+bool IsBlank(std::string_view sql);
+
+// UPDATE <table> SET s1 = p, ... WHERE c1 <null-safe => p AND ... [RETURNING r1, ...]
+// Columns are SQL text (pass QuoteIdentifier(name), or an engine's row id as is).
+// Parameters are numbered in order: first the new values of `set`, then the values
+// read of `compare` (key columns first, then every other column read from the row).
+struct OptimisticUpdate {
+  std::string table;                 // qualified and quoted
+  std::vector<std::string> set;
+  std::vector<std::string> compare;
+  std::vector<std::string> returning;  // empty: no RETURNING clause
+};
+std::string UpdateText(const Dialect& d, const OptimisticUpdate& u);
+
+}  // namespace db::sql
