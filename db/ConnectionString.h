@@ -1,5 +1,8 @@
 #pragma once
-// The Key=Value; syntax of data-link connection texts.
+// The Key=Value; syntax of data-link connection texts: keys case-insensitive, blanks
+// around keys and values ignored, values quoted with ' or " (a doubled quote inside
+// stands for one) or, as ODBC writes them, in braces (kept verbatim, braces included).
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +28,7 @@ class ConnectionString {
  private:
   std::string text_;
   std::vector<std::pair<std::string, std::string>> pairs_;
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;  // each pair in text_, its ';' included
 };
 
 // The text with the value of every password key (Password, PWD) replaced by
