@@ -1,6 +1,10 @@
 #include <QApplication>
 
+#include "app/frmMain.h"
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  return 0;
+  frmMain window;
+  window.show();
+  return app.exec();
 }
