@@ -1,0 +1,72 @@
+#include "db/postgres/PgError.h"
+
+#include <cctype>
+
+#include "db/Ado.h"
+
+namespace db::pg {
+namespace {
+
+constexpr std::string_view kQueryCanceled = "57014";
+
+std::string Field(const PGresult* result, int code) {
+  const char* text = result ? PQresultErrorField(result, code) : nullptr;
+  return text ? OneLine(text) : std::string();
+}
+
+std::string Bracketed(std::string_view sqlstate, std::string_view message) {
+  std::string text;
+  if (!sqlstate.empty()) text.append("[").append(sqlstate).append("] ");
+  return text.append(message);
+}
+
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+  std::string out;
+  bool blank = false;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      blank = true;
+      continue;
+    }
+    if (blank && !out.empty()) out.push_back(' ');
+    blank = false;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string Scrub(std::string text, std::string_view secret) {
+  if (secret.empty()) return text;
+  for (auto at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 4))
+    text.replace(at, secret.size(), "****");
+  return text;
+}
+
+DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reason) {
+  std::string sqlstate = Field(result, PG_DIAG_SQLSTATE);
+  std::string primary = Field(result, PG_DIAG_MESSAGE_PRIMARY);
+  if (primary.empty()) {
+    // libpq's own failure (lost connection, protocol trouble): no fields, only a message.
+    const char* message = result ? PQresultErrorMessage(result) : "";
+    if (!*message && conn) message = PQerrorMessage(conn);
+    bool lost = conn && PQstatus(conn) == CONNECTION_BAD;
+    return DbError(adErrProviderFailed, Bracketed(lost ? "08006" : "", OneLine(message)));
+  }
+  std::string text = Bracketed(sqlstate, Field(result, PG_DIAG_SEVERITY) + ": " + primary);
+  if (auto detail = Field(result, PG_DIAG_MESSAGE_DETAIL); !detail.empty()) text += " DETAIL: " + detail;
+  if (auto hint = Field(result, PG_DIAG_MESSAGE_HINT); !hint.empty()) text += " HINT: " + hint;
+  if (sqlstate == kQueryCanceled && reason == StopReason::Timeout)
+    return DbError(adErrTimeout, "Tempo scaduto: il comando è stato annullato (Command Timeout). " + text);
+  if (sqlstate == kQueryCanceled && reason == StopReason::Interrupt)
+    return DbError(adErrOperationCanceled, "Operazione annullata. " + text);
+  return DbError(adErrProviderFailed, text);
+}
+
+DbError ConnectionError(const PGconn* conn, std::string_view sqlstate, std::string_view secret) {
+  std::string message = conn ? OneLine(PQerrorMessage(conn)) : "memoria esaurita";
+  return DbError(adErrProviderFailed, Scrub(Bracketed(sqlstate, message), secret));
+}
+
+}  // namespace db::pg

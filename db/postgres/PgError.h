@@ -1,0 +1,31 @@
+#pragma once
+// How PostgreSQL failures become DbError. Numbers:
+//   adErrProviderFailed    every error the server or libpq reports; the description
+//                          starts with the SQLSTATE in brackets, "[42P01] ERROR: ...";
+//                          libpq's own failures carry 08001 (cannot connect) or 08006
+//                          (connection lost), which libpq does not set itself.
+//   adErrTimeout           the command ran past Command Timeout and was stopped.
+//   adErrOperationCanceled the command was stopped by interrupt().
+#include <string>
+#include <string_view>
+
+#include "db/DbError.h"
+#include "db/postgres/PgLib.h"
+
+namespace db::pg {
+
+// Why a running command was asked to stop, to tell a cancellation from a fault.
+enum class StopReason { None, Timeout, Interrupt };
+
+// Blanks (line breaks and tabs of libpq's messages included) folded to one space.
+std::string OneLine(std::string_view text);
+
+// The text with every occurrence of secret replaced by asterisks.
+std::string Scrub(std::string text, std::string_view secret);
+
+// A failed result: the server's diagnostic fields, or libpq's message.
+DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reason);
+// A failure without a result (connecting, sending, a lost connection).
+DbError ConnectionError(const PGconn* conn, std::string_view sqlstate, std::string_view secret);
+
+}  // namespace db::pg

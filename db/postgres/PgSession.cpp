@@ -1,0 +1,193 @@
+#include "db/postgres/PgSession.h"
+
+#include <poll.h>
+
+#include <cerrno>
+
+#include "db/Ado.h"
+#include "db/DbError.h"
+
+namespace db::pg {
+namespace {
+
+// How long a silent socket is tolerated beyond Command Timeout before the server is
+// taken for gone: long enough for statement_timeout's own error to arrive.
+constexpr int kGraceSeconds = 10;
+// client_connection_check_interval exists from this server version on.
+constexpr int kConnectionCheckVersion = 140000;
+
+void IgnoreNotice(void*, const char*) {}
+
+}  // namespace
+
+Session::Session(const ConnInfo& info) : commandTimeout_(info.commandTimeout) {
+  std::vector<const char*> keys, values;
+  for (const auto& [k, v] : info.keywords) {
+    keys.push_back(k.c_str());
+    values.push_back(v.c_str());
+  }
+  keys.push_back(nullptr);
+  values.push_back(nullptr);
+  // expand_dbname = 0: a database name is a name, never a second connection text.
+  conn_.reset(PQconnectdbParams(keys.data(), values.data(), 0));
+  if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK)
+    throw ConnectionError(conn_.get(), "08001", info.password);
+  PQsetNoticeProcessor(conn_.get(), &IgnoreNotice, nullptr);
+  cancel_.reset(PQgetCancel(conn_.get()));
+  if (!cancel_) throw ConnectionError(conn_.get(), "08001", info.password);
+  setUp();
+}
+
+Session::~Session() { close(); }
+
+// Settings the decoding of values relies on, whatever the server's defaults are.
+void Session::setUp() {
+  std::string sql =
+      "SET DateStyle = 'ISO, MDY'; SET IntervalStyle = 'postgres'; SET bytea_output = 'hex';"
+      " SET extra_float_digits = 3; SET synchronize_seqscans = off;"
+      " SET statement_timeout = " + std::to_string(commandTimeout_ * 1000) + ";";
+  // A backend whose client has gone stops its query instead of running on.
+  if (PQserverVersion(conn_.get()) >= kConnectionCheckVersion)
+    sql += " SET client_connection_check_interval = 10000;";
+  runAll(sql);
+}
+
+void Session::close() noexcept {
+  {
+    std::lock_guard lock(cancelMutex_);
+    cancel_.reset();
+  }
+  conn_.reset();
+  lost_ = false;
+}
+
+bool Session::isOpen() const noexcept { return conn_ != nullptr; }
+
+void Session::requireUsable() const {
+  if (!conn_) throw DbError(adErrInvalidConnection, "La connessione è chiusa");
+  if (lost_ || PQstatus(conn_.get()) == CONNECTION_BAD)
+    throw DbError(adErrProviderFailed,
+                  "[08006] La connessione al server PostgreSQL è stata persa: chiudere e riaprire la connessione");
+}
+
+void Session::interrupt() noexcept {
+  std::lock_guard lock(cancelMutex_);
+  if (!cancel_) return;
+  interrupted_ = true;
+  char message[256];
+  PQcancel(cancel_.get(), message, sizeof message);
+}
+
+ResultPtr Session::run(const std::string& sql, const std::vector<Param>& params) {
+  requireUsable();
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  interrupted_ = false;
+  started_ = std::chrono::steady_clock::now();
+  if (!PQsendQueryParams(conn_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr,
+                         values.data(), nullptr, nullptr, 0))
+    failLost();
+  return collect();
+}
+
+void Session::runAll(const std::string& sql) {
+  requireUsable();
+  interrupted_ = false;
+  started_ = std::chrono::steady_clock::now();
+  if (!PQsendQuery(conn_.get(), sql.c_str())) failLost();
+  collect();
+}
+
+ResultPtr Session::describe(const std::string& sql) {
+  requireUsable();
+  interrupted_ = false;
+  started_ = std::chrono::steady_clock::now();
+  if (!PQsendPrepare(conn_.get(), "", sql.c_str(), 0, nullptr)) failLost();
+  collect();
+  if (!PQsendDescribePrepared(conn_.get(), "")) failLost();
+  return collect();
+}
+
+// Reads every result of the command; the first failure is raised once the connection
+// is ready for the next command again. An empty text is a failure too.
+ResultPtr Session::collect() {
+  ResultPtr last;
+  std::optional<DbError> failure;
+  for (;;) {
+    awaitInput();
+    ResultPtr result(PQgetResult(conn_.get()));
+    if (!result) break;
+    switch (PQresultStatus(result.get())) {
+      case PGRES_COPY_IN:
+        PQputCopyEnd(conn_.get(), "COPY FROM STDIN non è supportato da Cartavo");
+        break;
+      case PGRES_COPY_OUT:
+        drainCopyOut();
+        break;
+      case PGRES_EMPTY_QUERY:
+        if (!failure) failure = DbError(adErrInvalidArgument, "Il testo del comando è vuoto");
+        break;
+      case PGRES_BAD_RESPONSE:
+      case PGRES_FATAL_ERROR:
+        if (!failure) failure = ResultError(result.get(), conn_.get(), stopReason());
+        break;
+      default:
+        last = std::move(result);
+    }
+    if (PQstatus(conn_.get()) == CONNECTION_BAD) break;
+  }
+  if (failure) throw *failure;
+  if (PQstatus(conn_.get()) == CONNECTION_BAD) failLost();
+  return last;
+}
+
+// Waits for a whole result without blocking for ever; see the header on time limits.
+void Session::awaitInput() {
+  while (PQisBusy(conn_.get())) {
+    awaitSocket();
+    if (!PQconsumeInput(conn_.get())) return;  // PQgetResult now reports the failure
+  }
+}
+
+void Session::awaitSocket() {
+  const int silenceMs = commandTimeout_ > 0 ? (commandTimeout_ + kGraceSeconds) * 1000 : -1;
+  for (;;) {
+    pollfd p{PQsocket(conn_.get()), POLLIN, 0};
+    if (p.fd < 0) failLost();
+    int ready = poll(&p, 1, silenceMs);
+    if (ready > 0) return;
+    if (ready < 0 && errno == EINTR) continue;
+    // The socket stays open until close(): the session is unusable from here on.
+    lost_ = true;
+    throw DbError(adErrTimeout, "[08006] Il server PostgreSQL non risponde da " +
+                                    std::to_string(silenceMs / 1000) +
+                                    " secondi: chiudere e riaprire la connessione");
+  }
+}
+
+void Session::drainCopyOut() {
+  for (;;) {
+    char* buffer = nullptr;
+    int n = PQgetCopyData(conn_.get(), &buffer, 1);
+    if (buffer) PQfreemem(buffer);
+    if (n > 0) continue;
+    if (n < 0) return;
+    awaitSocket();
+    if (!PQconsumeInput(conn_.get())) return;
+  }
+}
+
+void Session::failLost() {
+  if (PQstatus(conn_.get()) == CONNECTION_BAD) lost_ = true;
+  throw ResultError(nullptr, conn_.get(), StopReason::None);
+}
+
+StopReason Session::stopReason() const {
+  if (interrupted_) return StopReason::Interrupt;
+  auto elapsed = std::chrono::steady_clock::now() - started_;
+  if (commandTimeout_ > 0 && elapsed >= std::chrono::milliseconds(commandTimeout_ * 1000 - 100))
+    return StopReason::Timeout;
+  return StopReason::None;
+}
+
+}  // namespace db::pg

@@ -1,0 +1,68 @@
+#pragma once
+// One libpq connection shared by the provider and its results. Every libpq call of
+// the folder goes through here: run() and describe() turn any failure into DbError.
+//
+// Time limits: Command Timeout becomes the session's statement_timeout, so the server
+// itself cancels a runaway command and reports 57014; a server that stops answering
+// altogether (dead host, cut network) is caught on the client: when the socket stays
+// silent for the timeout plus a grace period the connection is dropped and the call
+// fails, instead of freezing the window. Every statement runs in autocommit unless
+// the user's own text opens a transaction, so no transaction is left open between
+// calls.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/postgres/PgConnInfo.h"
+#include "db/postgres/PgError.h"
+#include "db/postgres/PgLib.h"
+
+namespace db::pg {
+
+using Param = std::optional<std::string>;  // nullopt is SQL NULL
+
+class Session {
+ public:
+  explicit Session(const ConnInfo& info);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void close() noexcept;
+  bool isOpen() const noexcept;
+  // Raises adErrInvalidConnection once closed, 08006 once the server is gone.
+  void requireUsable() const;
+
+  // One statement with text parameters ($1...); its result (rows or command status).
+  ResultPtr run(const std::string& sql, const std::vector<Param>& params = {});
+  // The whole text, several statements allowed; no rows are kept.
+  void runAll(const std::string& sql);
+  // The columns the statement would return, without running it.
+  ResultPtr describe(const std::string& sql);
+
+  // Thread-safe: asks the server to cancel the running command.
+  void interrupt() noexcept;
+
+ private:
+  void setUp();
+  ResultPtr collect();
+  void awaitInput();
+  void awaitSocket();
+  void drainCopyOut();
+  [[noreturn]] void failLost();
+  StopReason stopReason() const;
+
+  ConnPtr conn_;
+  CancelPtr cancel_;
+  mutable std::mutex cancelMutex_;
+  std::atomic<bool> interrupted_{false};
+  std::chrono::steady_clock::time_point started_;
+  int commandTimeout_ = 0;
+  bool lost_ = false;
+};
+
+}  // namespace db::pg
