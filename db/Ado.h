@@ -29,6 +29,11 @@ inline constexpr long adLockBatchOptimistic = 4;
 inline constexpr long adStateClosed = 0;
 inline constexpr long adStateOpen = 1;
 
+// PositionEnum: what AbsolutePosition gives off a row.
+inline constexpr long adPosUnknown = -1;
+inline constexpr long adPosBOF = -2;
+inline constexpr long adPosEOF = -3;
+
 // EditModeEnum
 inline constexpr long adEditNone = 0;
 inline constexpr long adEditInProgress = 1;
@@ -88,5 +93,6 @@ inline constexpr long adErrProviderFailed = -2147467259;       // E_FAIL
 inline constexpr long adErrRowCannotBeLocated = -2147217864;   // DB_E_CHANGED... row changed since read
 inline constexpr long adErrOperationCanceled = -2147217842;    // DB_E_CANCELED
 inline constexpr long adErrTimeout = -2147217871;              // DB_E_ABORTLIMITREACHED (timeout)
+inline constexpr long adErrNoCommand = -2147217908;            // DB_E_NOCOMMAND: no command text
 
 }  // namespace db

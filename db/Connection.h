@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,7 @@ class Connection {
 
  private:
   std::string connectionString_;
+  mutable std::mutex sessionMutex_;  // Interrupt reads session_ from other threads
   std::shared_ptr<Provider> session_;
 };
 

@@ -1,2 +1,266 @@
 #include "db/Recordset.h"
-// Filled in by the data-access layer work.
+
+#include <algorithm>
+#include <cctype>
+
+#include "db/Connection.h"
+#include "db/LayerErrors.h"
+#include "db/SqlText.h"
+
+namespace db {
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// Every cursor type gives the same scrollable, paged cursor; the values are only
+// checked so that a wrong number is not taken silently.
+void CheckCursorType(long t) {
+  if (t < adOpenForwardOnly || t > adOpenStatic) throw errors::InvalidArgument("CursorType " + std::to_string(t));
+}
+
+// Pessimistic and batch locking write like optimistic: the row is compared when written.
+void CheckLockType(long t) {
+  if (t < adLockReadOnly || t > adLockBatchOptimistic) throw errors::InvalidArgument("LockType " + std::to_string(t));
+}
+
+}  // namespace
+
+// ---- Field ------------------------------------------------------------------
+
+const std::string& Field::Name() const { return rs_->Column(index_).name; }
+int Field::Type() const { return rs_->Column(index_).type; }
+std::int32_t Field::DefinedSize() const { return rs_->Column(index_).definedSize; }
+
+Value Field::GetValue() const {
+  rs_->Column(index_);
+  rs_->RequireCurrent();
+  for (const auto& [column, value] : rs_->pending_)
+    if (column == index_) return value;
+  return rs_->result_->value(index_);
+}
+
+void Field::SetValue(Value v) {
+  rs_->Column(index_);
+  if (rs_->lockType_ == adLockReadOnly)
+    throw errors::NotAvailable("Il record set è di sola lettura: aprirlo con un LockType che consenta le modifiche");
+  rs_->RequireCurrent();
+  for (auto& [column, value] : rs_->pending_)
+    if (column == index_) {
+      value = std::move(v);
+      return;
+    }
+  rs_->pending_.emplace_back(index_, std::move(v));
+}
+
+// ---- Fields -----------------------------------------------------------------
+
+long Fields::Count() const {
+  rs_->RequireOpen();
+  return static_cast<long>(rs_->result_->columns().size());
+}
+
+Field Fields::Item(long index) const {
+  if (index < 0 || index >= Count()) throw errors::ItemNotFound("posizione " + std::to_string(index));
+  return Field(rs_, static_cast<int>(index));
+}
+
+Field Fields::Item(std::string_view name) const {
+  rs_->RequireOpen();
+  const auto& columns = rs_->result_->columns();
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    if (SameName(columns[i].name, name)) return Field(rs_, static_cast<int>(i));
+  throw errors::ItemNotFound("\"" + std::string(name) + "\"");
+}
+
+// ---- Recordset --------------------------------------------------------------
+
+Recordset::Recordset() = default;
+
+// An edit still pending when the object goes away is written (nothing typed is
+// dropped on purpose); a destructor cannot report, so a failure there is lost.
+Recordset::~Recordset() {
+  if (result_ && !pending_.empty()) {
+    try {
+      result_->update(position_, pending_);
+    } catch (...) {
+    }
+  }
+}
+
+void Recordset::CursorType(long t) {
+  if (State() == adStateOpen) throw errors::ObjectOpen();
+  CheckCursorType(t);
+  cursorType_ = t;
+}
+
+void Recordset::LockType(long t) {
+  if (State() == adStateOpen) throw errors::ObjectOpen();
+  CheckLockType(t);
+  lockType_ = t;
+}
+
+void Recordset::Open(const std::string& source, Connection& activeConnection, long cursorType, long lockType,
+                     long options) {
+  if (State() == adStateOpen) throw errors::ObjectOpen();
+  if (options != adOptionUnspecified && options != adCmdText)
+    throw errors::InvalidArgument("opzioni di Open " + std::to_string(options) + " (ammessa: adCmdText)");
+  if (cursorType != adOpenUnspecified) CursorType(cursorType);
+  if (lockType != adLockUnspecified) LockType(lockType);
+  auto session = activeConnection.session();
+  if (sql::IsBlank(source)) throw errors::NoCommand();
+  auto result = session->query(source);
+  OpenResult(std::move(result), lockType_);
+  session_ = std::move(session);
+}
+
+void Recordset::OpenResult(std::unique_ptr<Result> result, long lockType) {
+  if (State() == adStateOpen) throw errors::ObjectOpen();
+  CheckLockType(lockType);
+  lockType_ = lockType;
+  result_ = std::move(result);
+  position_ = 0;
+  pending_.clear();
+}
+
+// A pending edit is written first; when that fails the record set is closed all
+// the same and the failure is raised, so the edit is not dropped unannounced.
+void Recordset::Close() {
+  RequireOpen();
+  std::unique_ptr<Result> result = std::move(result_);
+  std::shared_ptr<Provider> session = std::move(session_);
+  auto pending = std::move(pending_);
+  pending_.clear();
+  if (!pending.empty()) result->update(position_, pending);
+}
+
+long Recordset::State() const { return result_ ? adStateOpen : adStateClosed; }
+
+void Recordset::MoveFirst() {
+  RequireOpen();
+  WritePending();
+  position_ = 0;
+  if (!RowAt(0)) throw errors::NoCurrentRecord();
+}
+
+void Recordset::MoveNext() {
+  RequireOpen();
+  if (Eof()) throw errors::NoCurrentRecord();
+  WritePending();
+  ++position_;
+}
+
+void Recordset::MovePrevious() {
+  RequireOpen();
+  if (BOF()) throw errors::NoCurrentRecord();
+  WritePending();
+  --position_;
+}
+
+void Recordset::MoveLast() {
+  RequireOpen();
+  WritePending();
+  const std::int64_t count = KnownOrProbedCount();
+  position_ = count == 0 ? 0 : count - 1;
+  if (count == 0) throw errors::NoCurrentRecord();
+}
+
+bool Recordset::Eof() const {
+  RequireOpen();
+  return !RowAt(std::max<std::int64_t>(position_, 0));
+}
+
+bool Recordset::BOF() const {
+  RequireOpen();
+  return position_ < 0 || (position_ == 0 && !RowAt(0));
+}
+
+std::int64_t Recordset::AbsolutePosition() const {
+  if (BOF()) return adPosBOF;
+  if (Eof()) return adPosEOF;
+  return position_ + 1;
+}
+
+void Recordset::AbsolutePosition(std::int64_t position) {
+  RequireOpen();
+  if (position < 1) throw errors::InvalidArgument("AbsolutePosition " + std::to_string(position));
+  WritePending();
+  if (!RowAt(position - 1)) throw errors::NoCurrentRecord();
+  position_ = position - 1;
+}
+
+std::int64_t Recordset::RecordCount() {
+  RequireOpen();
+  return result_->size().value_or(-1);
+}
+
+long Recordset::EditMode() const {
+  RequireOpen();
+  return pending_.empty() ? adEditNone : adEditInProgress;
+}
+
+void Recordset::Update() {
+  RequireOpen();
+  if (pending_.empty()) return;
+  RequireCurrent();
+  result_->update(position_, pending_);
+  pending_.clear();
+}
+
+void Recordset::CancelUpdate() {
+  RequireOpen();
+  pending_.clear();
+}
+
+std::int64_t Recordset::RowsRead() const {
+  RequireOpen();
+  return result_->rowsRead();
+}
+
+void Recordset::RequireOpen() const {
+  if (!result_) throw errors::ObjectClosed();
+}
+
+void Recordset::RequireCurrent() const {
+  RequireOpen();
+  if (position_ < 0 || !RowAt(position_)) throw errors::NoCurrentRecord();
+}
+
+const ColumnInfo& Recordset::Column(int index) const {
+  RequireOpen();
+  const auto& columns = result_->columns();
+  if (index < 0 || static_cast<std::size_t>(index) >= columns.size())
+    throw errors::ItemNotFound("posizione " + std::to_string(index));
+  return columns[static_cast<std::size_t>(index)];
+}
+
+// The provider keeps one row positioned; every read goes through here so that the
+// position is the record set's own, whatever was fetched in between.
+bool Recordset::RowAt(std::int64_t row) const { return result_->fetch(row); }
+
+void Recordset::WritePending() {
+  if (!pending_.empty()) Update();
+}
+
+// Rows counted by doubling then halving when the provider cannot tell the size.
+std::int64_t Recordset::KnownOrProbedCount() {
+  if (auto n = result_->size()) return *n;
+  if (!RowAt(0)) return 0;
+  std::int64_t have = 0, lack = 1;
+  while (RowAt(lack)) {
+    have = lack;
+    lack *= 2;
+    if (auto n = result_->size()) return *n;
+  }
+  while (lack - have > 1) {
+    const std::int64_t mid = have + (lack - have) / 2;
+    (RowAt(mid) ? have : lack) = mid;
+  }
+  return have + 1;
+}
+
+}  // namespace db

@@ -27,6 +27,7 @@ class Field {
 
  private:
   friend class Recordset;
+  friend class Fields;
   Field(Recordset* rs, int index) : rs_(rs), index_(index) {}
   Recordset* rs_;
   int index_;
@@ -77,7 +78,8 @@ class Recordset {
   // EOF of the object model; the C library owns the name EOF as a macro.
   bool Eof() const;
   bool BOF() const;
-  // 1-based position of the current row; setting it moves there (adErrNoCurrentRecord past the end).
+  // 1-based position of the current row (adPosBOF / adPosEOF off a row); setting it
+  // moves there (adErrNoCurrentRecord past the end).
   std::int64_t AbsolutePosition() const;
   void AbsolutePosition(std::int64_t position);
   // -1 while the count is not known without reading every row.
@@ -100,13 +102,15 @@ class Recordset {
   void RequireOpen() const;
   void RequireCurrent() const;
   const ColumnInfo& Column(int index) const;
+  bool RowAt(std::int64_t row) const;
+  void WritePending();
+  std::int64_t KnownOrProbedCount();
 
   long cursorType_ = adOpenForwardOnly;
   long lockType_ = adLockReadOnly;
   std::unique_ptr<Result> result_;
   std::shared_ptr<Provider> session_;  // keeps the session alive while rows are read
-  std::int64_t position_ = 0;  // 0-based; == row count at EOF
-  bool atEnd_ = true;
+  std::int64_t position_ = 0;  // 0-based; -1 at BOF; == row count at EOF
   std::vector<std::pair<int, Value>> pending_;
 };
 

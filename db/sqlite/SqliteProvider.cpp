@@ -1,9 +1,85 @@
+#include <sqlite3.h>
+
 #include "db/Ado.h"
-#include "db/DbError.h"
+#include "db/LayerErrors.h"
 #include "db/Provider.h"
+#include "db/SqlText.h"
+#include "db/sqlite/SqliteResult.h"
+#include "db/sqlite/SqliteSession.h"
 
 namespace db {
-std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString&) {
-  throw DbError(adErrProviderNotFound, "Provider SQLite non ancora disponibile");
+
+namespace sqlite {
+namespace {
+
+// Every table and view of every attached database (main, temp, then the attached
+// ones in order); within a database tables, views, then the engine's own tables,
+// each by name. TABLE_SCHEMA is the database name that qualifies the table.
+constexpr const char* kTablesSql = R"(SELECT NULL AS TABLE_CATALOG, t.schema AS TABLE_SCHEMA, t.name AS TABLE_NAME,
+  CASE WHEN t.type = 'view' THEN 'VIEW'
+       WHEN t.type = 'shadow' OR t.name LIKE 'sqlite\_%' ESCAPE '\' THEN 'SYSTEM TABLE'
+       ELSE 'TABLE' END AS TABLE_TYPE
+FROM pragma_table_list AS t LEFT JOIN pragma_database_list AS d ON d.name = t.schema
+ORDER BY CASE t.schema WHEN 'main' THEN 0 WHEN 'temp' THEN 1 ELSE 2 END, d.seq,
+  CASE TABLE_TYPE WHEN 'TABLE' THEN 0 WHEN 'VIEW' THEN 1 ELSE 2 END, t.name COLLATE NOCASE, t.name)";
+
+std::vector<ColumnInfo> TablesColumns() {
+  std::vector<ColumnInfo> columns;
+  for (const char* name : {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"})
+    columns.push_back(ColumnInfo{name, adVarWChar, 128, "", "", "", false});
+  return columns;
 }
+
+class SqliteProvider : public Provider {
+ public:
+  explicit SqliteProvider(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+  ~SqliteProvider() override { close(); }
+
+  void close() noexcept override { session_->close(); }
+  bool isOpen() const noexcept override { return session_->isOpen(); }
+
+  std::unique_ptr<Result> query(const std::string& sql) override {
+    session_->db();
+    return SqliteResult::Open(session_, sql);
+  }
+
+  // The whole text, statement after statement; rows of a query are stepped through
+  // and dropped. Statements before a failing one stay done, as with any script.
+  void execute(const std::string& sql) override {
+    session_->db();
+    if (sql::IsBlank(sql)) throw errors::NoCommand();
+    std::string_view rest = sql;
+    while (!rest.empty()) {
+      const std::size_t before = rest.size();
+      Statement st = session_->prepare(rest, &rest);
+      if (st)
+        while (session_->check(sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+      if (rest.size() == before) break;
+    }
+  }
+
+  std::unique_ptr<Result> tables() override {
+    session_->db();
+    return SqliteResult::OpenDescribed(session_, kTablesSql, TablesColumns());
+  }
+
+  std::string quoteIdentifier(std::string_view name) const override {
+    return sql::QuoteIdentifier(sql::kSqlite, name);
+  }
+
+  void interrupt() noexcept override { session_->interrupt(); }
+
+ private:
+  std::shared_ptr<Session> session_;
+};
+
+}  // namespace
+}  // namespace sqlite
+
+// Provider=SQLite;Data Source=<file>[;Create=Yes]
+std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString& cs) {
+  return std::make_unique<sqlite::SqliteProvider>(sqlite::Session::Open(cs));
+}
+
 }  // namespace db

@@ -1,0 +1,187 @@
+#include "db/RowPager.h"
+
+#include <algorithm>
+
+namespace db {
+
+struct RowPager::Page {
+  std::int64_t first = 0;
+  std::int64_t rows = 0;
+  std::vector<Value> cells;
+  std::size_t bytes = 0;
+  std::uint64_t used = 0;
+  bool contains(std::int64_t row) const { return row >= first && row < first + rows; }
+};
+
+void PageBuffer::add(Value v) {
+  bytes += sizeof(Value);
+  if (v.Is<std::string>()) bytes += v.Get<std::string>().size();
+  else if (v.Is<Bytes>()) bytes += v.Get<Bytes>().size();
+  cells.push_back(std::move(v));
+}
+
+RowPager::RowPager(PageSource& source, int width) : source_(source), width_(width) {}
+RowPager::~RowPager() = default;
+
+bool RowPager::fetch(std::int64_t row) {
+  if (row < 0 || (size_ && row >= *size_)) return false;
+  Page* page = current_ && current_->contains(row) ? current_ : find(row);
+  if (!page) page = load(row);
+  if (!page) return false;
+  page->used = ++clock_;
+  current_ = page;
+  currentRow_ = row;
+  return true;
+}
+
+const Value* RowPager::current() const {
+  if (!current_ || !current_->contains(currentRow_)) return nullptr;
+  return &current_->cells[static_cast<std::size_t>((currentRow_ - current_->first) * width_)];
+}
+
+std::optional<std::int64_t> RowPager::size() {
+  if (!size_) size_ = source_.count();
+  return size_;
+}
+
+void RowPager::replace(std::int64_t row, const std::vector<Value>& cells) {
+  Page* page = find(row);
+  if (!page || cells.size() != static_cast<std::size_t>(width_)) return;
+  std::copy(cells.begin(), cells.end(), page->cells.begin() + (row - page->first) * width_);
+}
+
+RowPager::Page* RowPager::find(std::int64_t row) {
+  for (auto& p : pages_)
+    if (p->contains(row)) return p.get();
+  return nullptr;
+}
+
+// The rows to read for `row`: the run after the last page read when reading on,
+// otherwise the aligned block around it; never over a page already held.
+RowPager::Span RowPager::plan(std::int64_t row) const {
+  std::int64_t begin = row - row % kBaseRows;
+  std::int64_t want = kBaseRows;
+  if (row == lastEnd_) {
+    begin = row;
+    want = std::clamp(lastRows_ * 2, kBaseRows, kMaxRows);
+  }
+  std::int64_t end = begin + want;
+  for (const auto& p : pages_) {
+    if (p->first + p->rows <= row) begin = std::max(begin, p->first + p->rows);
+    else if (p->first > row) end = std::min(end, p->first);
+  }
+  if (size_) end = std::min(end, *size_);
+  return {begin, end};
+}
+
+RowPager::Page* RowPager::load(std::int64_t row) {
+  const Span span = plan(row);
+  PageBuffer buf(width_);
+  bool backward = false;
+  if (source_.keyWidth() > 0) {
+    const auto before = anchors_.lower_bound(span.begin);  // first anchor at or after begin
+    const std::int64_t fromStart = span.begin - 1 - (before == anchors_.begin() ? -1 : std::prev(before)->first);
+    const auto after = anchors_.lower_bound(span.end);
+    const std::optional<std::int64_t> endAnchor = after != anchors_.end() ? std::optional(after->first) : size_;
+    backward = endAnchor && *endAnchor - span.end < fromStart;
+  }
+  if (backward) {
+    if (readBackward(span, row, buf)) return keep(span.end - buf.rows(), std::move(buf));
+    forget();  // the count or the anchors no longer match the rows: start again from the top
+    return load(row);
+  }
+  const bool ok = readForward(span, row, buf);
+  Page* page = buf.rows() > 0 ? keep(span.begin, std::move(buf)) : nullptr;
+  return ok ? page : nullptr;
+}
+
+bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {
+  const RowKey* key = nullptr;
+  std::int64_t anchor = -1;
+  const auto it = anchors_.lower_bound(span.begin);
+  if (source_.keyWidth() > 0 && it != anchors_.begin()) {
+    anchor = std::prev(it)->first;
+    key = &std::prev(it)->second;
+  }
+  bool cut = false;
+  source_.load(key, false, span.begin - 1 - anchor, span.end - span.begin, buf, [&] {
+    cut = buf.bytes > kPageBytes && span.begin + buf.rows() > row;
+    return !cut;
+  });
+  if (!cut && buf.rows() < span.end - span.begin) size_ = span.begin + buf.rows();  // the end was met
+  return span.begin + buf.rows() > row;
+}
+
+// Rows before the nearest anchor after the span (or before the end), read
+// downwards and put back in order.
+bool RowPager::readBackward(Span span, std::int64_t row, PageBuffer& buf) {
+  const auto it = anchors_.lower_bound(span.end);
+  const RowKey* key = it != anchors_.end() ? &it->second : nullptr;
+  const std::int64_t anchor = it != anchors_.end() ? it->first : *size_;
+  bool cut = false;
+  source_.load(key, true, anchor - span.end, span.end - span.begin, buf, [&] {
+    cut = buf.bytes > kPageBytes && span.end - buf.rows() <= row;
+    return !cut;
+  });
+  if (!cut && buf.rows() < span.end - span.begin) {
+    rowsRead_ += buf.rows();
+    return false;
+  }
+  const std::int64_t rows = buf.rows();
+  for (std::int64_t i = 0; i < rows / 2; ++i)
+    std::swap_ranges(buf.cells.begin() + i * width_, buf.cells.begin() + (i + 1) * width_,
+                     buf.cells.begin() + (rows - 1 - i) * width_);
+  return true;
+}
+
+RowPager::Page* RowPager::keep(std::int64_t first, PageBuffer&& buf) {
+  auto page = std::make_unique<Page>();
+  page->first = first;
+  page->rows = buf.rows();
+  page->cells = std::move(buf.cells);
+  page->bytes = buf.bytes;
+  page->used = ++clock_;
+  rowsRead_ += page->rows;
+  bytes_ += page->bytes;
+  remember(first, page->cells.data());
+  remember(first + page->rows - 1, &page->cells[static_cast<std::size_t>((page->rows - 1) * width_)]);
+  lastEnd_ = first + page->rows;
+  lastRows_ = page->rows;
+  pages_.push_back(std::move(page));
+  Page* kept = pages_.back().get();
+  evict();
+  return kept;
+}
+
+void RowPager::remember(std::int64_t row, const Value* cells) {
+  const int keys = source_.keyWidth();
+  if (keys == 0) return;
+  anchors_[row] = RowKey(cells, cells + keys);
+  if (anchors_.size() <= kMaxAnchors) return;
+  bool drop = false;  // thin out evenly: every other anchor goes
+  for (auto it = anchors_.begin(); it != anchors_.end();) {
+    it = (drop = !drop) ? std::next(it) : anchors_.erase(it);
+  }
+}
+
+// Least recently used pages go first; the page just read always stays.
+void RowPager::evict() {
+  while (pages_.size() > 1 && (pages_.size() > kMaxPages || bytes_ > kCacheBytes)) {
+    auto lru = std::min_element(pages_.begin(), pages_.end() - 1,
+                                [](const auto& a, const auto& b) { return a->used < b->used; });
+    if (lru->get() == current_) current_ = nullptr;
+    bytes_ -= (*lru)->bytes;
+    pages_.erase(lru);
+  }
+}
+
+void RowPager::forget() {
+  pages_.clear();
+  anchors_.clear();
+  size_.reset();
+  current_ = nullptr;
+  bytes_ = 0;
+  lastEnd_ = -1;
+}
+
+}  // namespace db

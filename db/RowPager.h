@@ -1,0 +1,102 @@
+#pragma once
+// Rows of a result reached by position, read from the engine in pages and kept in a
+// bounded cache. Engine-free: a provider supplies a PageSource.
+//
+// How it scales: a page is read by one short statement that the source resets at
+// once, so no read transaction outlives a fetch. When rows are ordered by a key
+// (keyWidth() > 0), a page starts after or before a known row's key (an anchor:
+// the first and last row of every page read, kept sparse), skipping only the rows
+// between the nearest anchor and the page; the end of the result is an anchor
+// too once the size is known, so the last row costs a count plus one page. Without
+// a key a page is an OFFSET from the start. Reading forward row after row doubles
+// the page size up to kMaxRows, so a full scan costs few statements. Positions are
+// those of the reading: rows that others insert or delete meanwhile may shift them.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "db/Value.h"
+
+namespace db {
+
+using RowKey = std::vector<Value>;
+
+// Rows read by one page statement, cell after cell (width cells a row).
+struct PageBuffer {
+  explicit PageBuffer(int w) : width(w) {}
+  int width;
+  std::vector<Value> cells;
+  std::size_t bytes = 0;
+  std::int64_t rows() const { return static_cast<std::int64_t>(cells.size()) / width; }
+  void add(Value v);
+};
+
+class PageSource {
+ public:
+  virtual ~PageSource() = default;
+  // Rows start with this many key cells that order them; 0: pages by offset only.
+  virtual int keyWidth() const = 0;
+  // Appends up to `limit` rows, skipping `offset` rows first: from the first row
+  // (the last when descending), or from the row after (before) `key` when given.
+  // After each row it asks `more` whether to go on. Rows are appended in reading
+  // order (descending rows from the end).
+  virtual void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
+                    PageBuffer& out, const std::function<bool()>& more) = 0;
+  // The number of rows when the engine can count them without transferring them.
+  virtual std::optional<std::int64_t> count() = 0;
+};
+
+class RowPager {
+ public:
+  static constexpr std::int64_t kBaseRows = 256;
+  static constexpr std::int64_t kMaxRows = 16384;
+  static constexpr std::size_t kPageBytes = 8u << 20;   // a page stops growing past this
+  static constexpr std::size_t kCacheBytes = 64u << 20;
+  static constexpr std::size_t kMaxPages = 48;
+  static constexpr std::size_t kMaxAnchors = 4096;
+
+  RowPager(PageSource& source, int width);
+  ~RowPager();
+
+  // Positions on the 0-based row; false when there is no such row.
+  bool fetch(std::int64_t row);
+  // The width cells of the row that fetch() positioned on.
+  const Value* current() const;
+  std::optional<std::int64_t> size();
+  std::int64_t rowsRead() const { return rowsRead_; }
+  // Puts the row's stored values in place after a write; the page keeps the keys
+  // it was read with, so paging around the row is unchanged.
+  void replace(std::int64_t row, const std::vector<Value>& cells);
+
+ private:
+  struct Page;
+  struct Span { std::int64_t begin, end; };
+  Page* find(std::int64_t row);
+  Page* load(std::int64_t row);
+  Span plan(std::int64_t row) const;
+  bool readForward(Span span, std::int64_t row, PageBuffer& buf);
+  bool readBackward(Span span, std::int64_t row, PageBuffer& buf);
+  Page* keep(std::int64_t first, PageBuffer&& buf);
+  void remember(std::int64_t row, const Value* cells);
+  void evict();
+  void forget();
+
+  PageSource& source_;
+  int width_;
+  std::vector<std::unique_ptr<Page>> pages_;
+  std::map<std::int64_t, RowKey> anchors_;
+  std::optional<std::int64_t> size_;
+  Page* current_ = nullptr;
+  std::int64_t currentRow_ = -1;
+  std::int64_t lastEnd_ = -1;     // where the last page read ended: a fetch there reads on
+  std::int64_t lastRows_ = 0;
+  std::uint64_t clock_ = 0;
+  std::size_t bytes_ = 0;
+  std::int64_t rowsRead_ = 0;
+};
+
+}  // namespace db

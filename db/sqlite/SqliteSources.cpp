@@ -1,0 +1,97 @@
+#include "db/sqlite/SqliteSources.h"
+
+#include <sqlite3.h>
+
+#include "db/Ado.h"
+#include "db/DbError.h"
+
+namespace db::sqlite {
+
+namespace {
+
+// Steps the statement into the buffer; the caller's ResetOnExit ends the read.
+void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::function<bool()>& more) {
+  while (s.check(sqlite3_step(st)) == SQLITE_ROW) {
+    if (sqlite3_column_count(st) != out.width)
+      throw DbError(adErrProviderFailed,
+                    "Le colonne del risultato sono cambiate dopo l'apertura (tabella modificata): riaprirlo");
+    for (int c = 0; c < out.width; ++c) out.add(ReadCell(st, c));
+    if (!more()) break;
+  }
+}
+
+std::string Joined(const std::vector<std::string>& parts, std::string_view suffix) {
+  std::string out;
+  for (const auto& p : parts) out += (out.empty() ? "" : ", ") + p + std::string(suffix);
+  return out;
+}
+
+}  // namespace
+
+KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
+    : session_(std::move(session)), table_(std::move(table)), keys_(std::move(keys)) {}
+
+sqlite3_stmt* KeysetSource::statement(bool fromKey, bool descending) {
+  Statement& st = pages_[(fromKey ? 2 : 0) + (descending ? 1 : 0)];
+  if (st) return st.get();
+  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
+  if (fromKey) {
+    std::string marks;
+    for (std::size_t i = 0; i < keys_.size(); ++i) marks += i ? ", ?" : "?";
+    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
+  }
+  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + " LIMIT ? OFFSET ?";
+  st = session_->prepare(sql);
+  return st.get();
+}
+
+void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
+                        PageBuffer& out, const std::function<bool()>& more) {
+  session_->db();
+  sqlite3_stmt* st = statement(key != nullptr, descending);
+  ResetOnExit reset(st);
+  int i = 1;
+  if (key)
+    for (const Value& v : *key) Bind(*session_, st, i++, v);
+  Bind(*session_, st, i++, Value(limit));
+  Bind(*session_, st, i, Value(offset));
+  ReadRows(*session_, st, out, more);
+}
+
+std::optional<std::int64_t> KeysetSource::count() {
+  session_->db();
+  if (!count_) count_ = session_->prepare("SELECT count(*) FROM " + table_);
+  ResetOnExit reset(count_.get());
+  session_->check(sqlite3_step(count_.get()));
+  return sqlite3_column_int64(count_.get(), 0);
+}
+
+OffsetSource::OffsetSource(std::shared_ptr<Session> session, std::string query, int width)
+    : session_(std::move(session)), query_(std::move(query)), width_(width) {}
+
+void OffsetSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+                        const std::function<bool()>& more) {
+  session_->db();
+  if (!paged_ && !stepped_) {
+    try {
+      // The line breaks end a trailing "--" comment of the query inside the parentheses.
+      paged_ = session_->prepare("SELECT * FROM (\n" + query_ + "\n) LIMIT ? OFFSET ?");
+    } catch (const DbError& e) {
+      if ((e.Number() & 0xff) != SQLITE_ERROR) throw;  // busy, interrupted...: not a matter of syntax
+      stepped_ = session_->prepare(query_);
+    }
+  }
+  if (paged_) {
+    ResetOnExit reset(paged_.get());
+    Bind(*session_, paged_.get(), 1, Value(limit));
+    Bind(*session_, paged_.get(), 2, Value(offset));
+    ReadRows(*session_, paged_.get(), out, more);
+    return;
+  }
+  ResetOnExit reset(stepped_.get());
+  for (std::int64_t skipped = 0; skipped < offset; ++skipped)
+    if (session_->check(sqlite3_step(stepped_.get())) != SQLITE_ROW) return;
+  ReadRows(*session_, stepped_.get(), out, [&] { return out.rows() < limit && more(); });
+}
+
+}  // namespace db::sqlite

@@ -1,0 +1,53 @@
+#pragma once
+// Where the pages of a SQLite result come from (see db/RowPager.h for the scheme).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/RowPager.h"
+#include "db/sqlite/SqliteSession.h"
+
+namespace db::sqlite {
+
+// A table read in the order of a key: its row id, or the primary key of a WITHOUT
+// ROWID table. Every page is one indexed range query, so reaching a row costs the
+// rows between it and the nearest known key, never a scan from the top.
+class KeysetSource : public PageSource {
+ public:
+  // `keys`: SQL of the key columns; rows carry them first, then every column (*).
+  KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys);
+  int keyWidth() const override { return static_cast<int>(keys_.size()); }
+  void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+            const std::function<bool()>& more) override;
+  std::optional<std::int64_t> count() override;
+
+ private:
+  sqlite3_stmt* statement(bool fromKey, bool descending);
+
+  std::shared_ptr<Session> session_;
+  std::string table_;
+  std::vector<std::string> keys_;
+  Statement pages_[4];  // [fromKey][descending], prepared on first use
+  Statement count_;
+};
+
+// Any other query, in LIMIT/OFFSET pages of the query as a subquery; a statement
+// that cannot be a subquery (a PRAGMA) is run again and stepped past the offset.
+// The size is unknown until a page comes back short.
+class OffsetSource : public PageSource {
+ public:
+  OffsetSource(std::shared_ptr<Session> session, std::string query, int width);
+  int keyWidth() const override { return 0; }
+  void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+            const std::function<bool()>& more) override;
+  std::optional<std::int64_t> count() override { return std::nullopt; }
+
+ private:
+  std::shared_ptr<Session> session_;
+  std::string query_;
+  int width_;
+  Statement paged_;   // SELECT * FROM (query) LIMIT ? OFFSET ?
+  Statement stepped_; // the query itself, when it cannot be wrapped
+};
+
+}  // namespace db::sqlite

@@ -1,0 +1,343 @@
+// What every provider must do the same way, written once and run per provider:
+// each INSTANTIATE_TEST_SUITE_P at the end names a provider, how to reach a
+// database for one test, and the few pieces of SQL that differ between engines.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "db/Ado.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+
+namespace db {
+namespace {
+
+struct TestSql {
+  struct TypeCase {
+    std::string declared;
+    int type;
+    std::int32_t size;
+  };
+  std::vector<TypeCase> types;          // declared column types and what Field reports for them
+  std::string key = "INTEGER PRIMARY KEY";
+  std::string schemaOfNewTables;        // TABLE_SCHEMA of a table created without schema
+  // Fills table(id, name) with ids 1..n and some text, quickly.
+  std::function<std::string(const std::string& table, std::int64_t n)> fillRows;
+};
+
+struct ProviderTarget {
+  std::string name;
+  // The connection text of a database for the named test; empty: skip (no engine).
+  std::function<std::string(const std::string& test)> connect;
+  TestSql sql;
+};
+
+std::string PrintTarget(const testing::TestParamInfo<ProviderTarget>& info) { return info.param.name; }
+void PrintTo(const ProviderTarget& t, std::ostream* os) { *os << t.name; }
+
+// Expects a DbError with the given number from the statement.
+#define EXPECT_DB_ERROR(statement, number)                                    \
+  do {                                                                        \
+    try {                                                                     \
+      statement;                                                              \
+      ADD_FAILURE() << #statement " did not fail";                            \
+    } catch (const DbError& e) {                                              \
+      EXPECT_EQ(e.Number(), number) << #statement ": " << e.Description();    \
+      EXPECT_FALSE(e.Description().empty());                                  \
+    }                                                                         \
+  } while (0)
+
+class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
+ protected:
+  void SetUp() override {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    test_ = info->name();
+    test_ = test_.substr(0, test_.find('/'));
+    text_ = GetParam().connect(test_);
+    if (text_.empty()) GTEST_SKIP() << GetParam().name << ": no database to test against";
+    conn_.ConnectionString(text_);
+    conn_.Open();
+  }
+
+  const TestSql& Sql() const { return GetParam().sql; }
+  // A name of this test only (providers that share one database between tests).
+  std::string Name(const std::string& base) const {
+    std::string n = "cv_" + base + "_" + test_;
+    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return n;
+  }
+  std::string Q(const std::string& name) const { return conn_.QuoteIdentifier(name); }
+
+  // A table (id key, name text) with ids 1..n, made anew.
+  std::string Table(const std::string& base, std::int64_t n) {
+    const std::string t = Name(base);
+    conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
+    conn_.Execute("CREATE TABLE " + Q(t) + " (id " + Sql().key + ", name VARCHAR(40))");
+    if (n > 0) conn_.Execute(Sql().fillRows(Q(t), n));
+    return t;
+  }
+
+  std::unique_ptr<Recordset> OpenTable(const std::string& table, Connection& conn) {
+    auto rs = std::make_unique<Recordset>();
+    rs->Open("SELECT * FROM " + conn.QuoteIdentifier(table), conn, adOpenKeyset, adLockOptimistic, adCmdText);
+    return rs;
+  }
+
+  std::string NameOfId(Connection& conn, const std::string& table, int id) {
+    Recordset rs;
+    rs.Open("SELECT name FROM " + conn.QuoteIdentifier(table) + " WHERE id = " + std::to_string(id), conn);
+    return rs.Fields().Item("name").GetValue().ToText();
+  }
+
+  std::string test_, text_;
+  Connection conn_;
+};
+
+TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
+  const std::string odd = Name("a b 'q\" è");
+  const std::string view = Name("v");
+  Table("t", 0);
+  conn_.Execute("DROP VIEW IF EXISTS " + Q(view));
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(odd));
+  conn_.Execute("CREATE TABLE " + Q(odd) + " (x INTEGER)");
+  conn_.Execute("CREATE VIEW " + Q(view) + " AS SELECT id FROM " + Q(Name("t")));
+
+  auto rs = conn_.OpenSchema(adSchemaTables);
+  std::map<std::string, std::string> seen;
+  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+    seen[rs->Fields().Item("TABLE_NAME").GetValue().ToText()] = rs->Fields().Item("TABLE_TYPE").GetValue().ToText();
+    if (rs->Fields().Item("TABLE_NAME").GetValue().ToText() == odd) {
+      EXPECT_EQ(rs->Fields().Item("TABLE_SCHEMA").GetValue().ToText(), Sql().schemaOfNewTables);
+    }
+  }
+  EXPECT_EQ(seen[Name("t")], "TABLE");
+  EXPECT_EQ(seen[odd], "TABLE");
+  EXPECT_EQ(seen[view], "VIEW");
+  EXPECT_NO_THROW(rs->Fields().Item("TABLE_CATALOG"));
+  EXPECT_DB_ERROR(conn_.OpenSchema(4), adErrFeatureNotAvailable);
+}
+
+TEST_P(ProviderBehaviour, FieldsReportTypeCodesAndSizes) {
+  const std::string t = Name("types");
+  std::string columns;
+  for (std::size_t i = 0; i < Sql().types.size(); ++i)
+    columns += (i ? ", c" : "c") + std::to_string(i) + " " + Sql().types[i].declared;
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
+  conn_.Execute("CREATE TABLE " + Q(t) + " (" + columns + ")");
+
+  auto rs = OpenTable(t, conn_);
+  ASSERT_EQ(rs->Fields().Count(), static_cast<long>(Sql().types.size()));
+  for (std::size_t i = 0; i < Sql().types.size(); ++i) {
+    const Field f = rs->Fields().Item(static_cast<long>(i));
+    EXPECT_EQ(f.Name(), "c" + std::to_string(i));
+    EXPECT_EQ(f.Type(), Sql().types[i].type) << Sql().types[i].declared;
+    EXPECT_EQ(f.DefinedSize(), Sql().types[i].size) << Sql().types[i].declared;
+  }
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_DB_ERROR(rs->MoveFirst(), adErrNoCurrentRecord);
+  EXPECT_DB_ERROR(rs->Fields().Item("nope"), adErrItemNotFound);
+  EXPECT_DB_ERROR(rs->Fields().Item(Sql().types.size()), adErrItemNotFound);
+}
+
+TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
+  const std::string t = Table("exec", 0);
+  conn_.Execute("-- a comment\nINSERT INTO " + Q(t) + " (id, name) VALUES (1, 'a;b');\n\n" +
+                "/* another */ INSERT INTO " + Q(t) + " (id, name) VALUES (2, 'c');\nUPDATE " + Q(t) +
+                " SET name = 'z' WHERE id = 2;");
+  EXPECT_EQ(NameOfId(conn_, t, 1), "a;b");
+  EXPECT_EQ(NameOfId(conn_, t, 2), "z");
+
+  try {
+    conn_.Execute("UPDATE " + Q(t) + " SET name = 'y' WHERE id = 1; SELECT * FROM cv_missing_table");
+    ADD_FAILURE() << "a failing statement reported success";
+  } catch (const DbError& e) {
+    EXPECT_NE(e.Number(), 0);
+    EXPECT_NE(e.Description().find("cv_missing_table"), std::string::npos) << e.Description();
+  }
+  EXPECT_DB_ERROR(conn_.Execute("  \n -- nothing\n"), adErrNoCommand);
+  EXPECT_DB_ERROR(conn_.Execute(""), adErrNoCommand);
+}
+
+TEST_P(ProviderBehaviour, MillionRowsOpenWithoutReadingThemAll) {
+  constexpr std::int64_t kRows = 1000000;
+  const std::string big = Table("big", kRows);
+  const std::string small = Table("small", 1000);
+
+  std::int64_t readAtFirstRow[2];
+  int i = 0;
+  for (const std::string& t : {small, big}) {
+    auto rs = OpenTable(t, conn_);
+    EXPECT_EQ(rs->RowsRead(), 0) << "Open read rows";
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), "1");
+    readAtFirstRow[i++] = rs->RowsRead();
+  }
+  EXPECT_EQ(readAtFirstRow[0], readAtFirstRow[1]) << "the first row costs more on a bigger table";
+
+  auto rs = OpenTable(big, conn_);
+  rs->MoveLast();
+  EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(kRows));
+  EXPECT_EQ(rs->RecordCount(), kRows);
+  rs->MoveNext();
+  EXPECT_TRUE(rs->Eof());
+  rs->AbsolutePosition(kRows / 2);
+  EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(kRows / 2));
+  EXPECT_LT(rs->RowsRead(), 2000) << "reaching far rows read the rows in between";
+}
+
+TEST_P(ProviderBehaviour, EditsAreWrittenBackAndCanBeCancelled) {
+  const std::string t = Table("edit", 300);
+  auto rs = OpenTable(t, conn_);
+  rs->AbsolutePosition(2);
+  rs->Fields().Item("name").SetValue(Value("changed"));
+  EXPECT_EQ(rs->EditMode(), adEditInProgress);
+  EXPECT_EQ(rs->Fields().Item("name").GetValue().ToText(), "changed");
+  rs->MoveNext();  // moving on writes the pending edit
+  EXPECT_EQ(rs->EditMode(), adEditNone);
+  EXPECT_EQ(NameOfId(conn_, t, 2), "changed");
+
+  const std::string before = rs->Fields().Item("name").GetValue().ToText();
+  rs->Fields().Item("name").SetValue(Value("dropped"));
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->Fields().Item("name").GetValue().ToText(), before);
+
+  rs->Fields().Item("name").SetValue(Value());
+  rs->Update();
+  EXPECT_TRUE(rs->Fields().Item("name").GetValue().IsNull());
+  rs->Fields().Item("name").SetValue(Value("again"));  // the row read back after the first write
+  rs->Update();
+  EXPECT_EQ(NameOfId(conn_, t, 3), "again");
+
+  rs->AbsolutePosition(299);
+  rs->Fields().Item("name").SetValue(Value("on close"));
+  rs->Close();
+  EXPECT_EQ(NameOfId(conn_, t, 299), "on close");
+}
+
+TEST_P(ProviderBehaviour, EditOfARowChangedMeanwhileIsRefused) {
+  const std::string t = Table("conflict", 10);
+  auto rs = OpenTable(t, conn_);
+  rs->AbsolutePosition(5);
+  (void)rs->Fields().Item("name").GetValue();
+
+  Connection other;
+  other.ConnectionString(text_);
+  other.Open();
+  other.Execute("UPDATE " + Q(t) + " SET name = 'theirs' WHERE id = 5");
+
+  rs->Fields().Item("name").SetValue(Value("mine"));
+  EXPECT_DB_ERROR(rs->Update(), adErrRowCannotBeLocated);
+  EXPECT_EQ(NameOfId(other, t, 5), "theirs");
+  EXPECT_EQ(rs->EditMode(), adEditInProgress) << "the refused edit is kept, not dropped";
+  EXPECT_DB_ERROR(rs->MoveNext(), adErrRowCannotBeLocated);
+  rs->CancelUpdate();
+  rs->MoveNext();
+
+  other.Execute("DELETE FROM " + Q(t) + " WHERE id = 6");
+  rs->Fields().Item("name").SetValue(Value("gone"));
+  EXPECT_DB_ERROR(rs->Update(), adErrRowCannotBeLocated);
+  rs->CancelUpdate();
+}
+
+TEST_P(ProviderBehaviour, ResultsThatCannotBeWrittenBackSaySo) {
+  const std::string t = Table("base", 3);
+  const std::string view = Name("view");
+  conn_.Execute("DROP VIEW IF EXISTS " + Q(view));
+  conn_.Execute("CREATE VIEW " + Q(view) + " AS SELECT id, name FROM " + Q(t));
+  const std::string queries[] = {
+      "SELECT * FROM " + Q(view),
+      "SELECT count(*) AS n, max(name) AS name FROM " + Q(t),
+      "SELECT name FROM " + Q(t),  // no key in the result
+  };
+  for (const std::string& q : queries) {
+    Recordset rs;
+    rs.Open(q, conn_, adOpenKeyset, adLockOptimistic, adCmdText);
+    rs.MoveFirst();
+    rs.Fields().Item("name").SetValue(Value("x"));
+    EXPECT_DB_ERROR(rs.Update(), adErrFeatureNotAvailable);
+    rs.CancelUpdate();
+  }
+  EXPECT_EQ(NameOfId(conn_, t, 1).find('x'), std::string::npos);
+
+  auto schema = conn_.OpenSchema(adSchemaTables);
+  schema->MoveFirst();
+  EXPECT_DB_ERROR(schema->Fields().Item("TABLE_NAME").SetValue(Value("x")), adErrFeatureNotAvailable);
+}
+
+TEST_P(ProviderBehaviour, ClosedObjectsRefuseWithTheirNumbers) {
+  const std::string t = Table("closed", 3);
+  EXPECT_DB_ERROR(conn_.Open(), adErrObjectOpen);
+  EXPECT_DB_ERROR(conn_.ConnectionString("x"), adErrObjectOpen);
+
+  auto rs = OpenTable(t, conn_);
+  rs->MoveFirst();
+  EXPECT_DB_ERROR(rs->Open("SELECT 1", conn_), adErrObjectOpen);
+  EXPECT_DB_ERROR(rs->CursorType(adOpenStatic), adErrObjectOpen);
+  conn_.Close();
+  EXPECT_EQ(conn_.State(), adStateClosed);
+  EXPECT_DB_ERROR(conn_.Close(), adErrObjectClosed);
+  EXPECT_DB_ERROR(conn_.Execute("SELECT 1"), adErrInvalidConnection);
+  EXPECT_DB_ERROR(conn_.OpenSchema(adSchemaTables), adErrInvalidConnection);
+  EXPECT_DB_ERROR(conn_.QuoteIdentifier("x"), adErrInvalidConnection);
+  // A record set that outlived its connection is refused, never touches the engine.
+  EXPECT_DB_ERROR(rs->MoveNext(), adErrInvalidConnection);
+  EXPECT_DB_ERROR(rs->Fields().Item("id").GetValue(), adErrInvalidConnection);
+  rs->Close();
+
+  Recordset closed;
+  EXPECT_EQ(closed.State(), adStateClosed);
+  EXPECT_DB_ERROR(closed.Open("SELECT 1", conn_), adErrInvalidConnection);
+  EXPECT_DB_ERROR(closed.MoveFirst(), adErrObjectClosed);
+  EXPECT_DB_ERROR(closed.Eof(), adErrObjectClosed);
+  EXPECT_DB_ERROR(closed.Fields().Count(), adErrObjectClosed);
+  EXPECT_DB_ERROR(closed.Close(), adErrObjectClosed);
+  EXPECT_DB_ERROR(closed.Update(), adErrObjectClosed);
+
+  conn_.Open();  // the same object opens again
+  rs->Open("SELECT * FROM " + Q(t), conn_);
+  EXPECT_EQ(rs->State(), adStateOpen);
+}
+
+// ---- SQLite ----------------------------------------------------------------
+
+std::string FreshSqliteFile(const std::string& test) {
+  const auto dir = std::filesystem::path(testing::TempDir()) / ("cartavo_behaviour_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto file = dir / (test + ".db");
+  std::filesystem::remove(file);
+  return "Provider=SQLite;Data Source=" + file.string() + ";Create=Yes";
+}
+
+std::string SqliteFill(const std::string& table, std::int64_t n) {
+  return "BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < " + std::to_string(n) +
+         ") INSERT INTO " + table + " (id, name) SELECT i, 'row ' || i FROM c; COMMIT;";
+}
+
+const TestSql kSqliteSql{
+    {{"INTEGER", adInteger, 4},
+     {"BOOLEAN", adBoolean, 2},
+     {"DATETIME", adDBTimeStamp, 16},
+     {"VARCHAR(40)", adVarChar, 40},
+     {"TEXT", adLongVarChar, 2147483647},
+     {"SMALLINT", adSmallInt, 2},
+     {"BIGINT", adBigInt, 8},
+     {"REAL", adDouble, 8},
+     {"NUMERIC(8,2)", adNumeric, 19},
+     {"BLOB", adLongVarBinary, 2147483647},
+     {"NVARCHAR(9)", adVarWChar, 9}},
+    "INTEGER PRIMARY KEY",
+    "main",
+    SqliteFill,
+};
+
+INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
+                         testing::Values(ProviderTarget{"SQLite", FreshSqliteFile, kSqliteSql}), PrintTarget);
+
+}  // namespace
+}  // namespace db
