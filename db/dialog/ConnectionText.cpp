@@ -20,22 +20,43 @@ bool IsOneOf(std::string_view key, std::initializer_list<std::string_view> names
   return std::any_of(names.begin(), names.end(), [key](std::string_view n) { return SameKey(key, n); });
 }
 
+// ODBC texts reach the driver manager unchanged, so their values use ODBC's own
+// quoting: braces, with '}' doubled inside.
+std::string OdbcQuote(std::string_view value, bool always) {
+  const bool plain = value.find_first_of(";{}'\"") == std::string_view::npos &&
+                     (value.empty() || (value.front() != ' ' && value.back() != ' '));
+  if (plain && !always) return std::string(value);
+  std::string out = "{";
+  for (char c : value) out += c == '}' ? std::string("}}") : std::string(1, c);
+  return out + "}";
+}
+
+std::string OdbcUnquote(const std::string& value) {
+  if (value.size() < 2 || value.front() != '{' || value.back() != '}') return value;
+  std::string out;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    out += value[i];
+    if (value[i] == '}' && value[i + 1] == '}') ++i;
+  }
+  return out;
+}
+
 class TextBuilder {
  public:
-  void Add(std::string_view key, std::string_view value) {
+  explicit TextBuilder(bool odbc) : odbc_(odbc) {}
+  void Add(std::string_view key, std::string_view value, bool braced = false) {
     if (!text_.empty()) text_ += ';';
     text_ += key;
     text_ += '=';
-    text_ += QuoteValue(value);
+    text_ += odbc_ ? OdbcQuote(value, braced) : QuoteValue(value);
   }
   void AddIfSet(std::string_view key, std::string_view value) {
     if (!value.empty()) Add(key, value);
   }
-  // ODBC's own syntax: the driver name in braces, passed on untouched.
-  void AddDriver(std::string_view name) { text_ += ";Driver={" + std::string(name) + "}"; }
   std::string Take() { return std::move(text_); }
 
  private:
+  bool odbc_;
   std::string text_;
 };
 
@@ -47,11 +68,7 @@ void ComposeServer(const ConnectionFields& f, TextBuilder& out, bool odbc) {
   out.AddIfSet(odbc ? "PWD" : "Password", f.password);
 }
 
-std::string Unbraced(std::string value) {
-  if (value.size() >= 2 && value.front() == '{' && value.back() == '}')
-    return value.substr(1, value.size() - 2);
-  return value;
-}
+bool IsOdbc(ProviderKind kind) { return kind == ProviderKind::OdbcDriver || kind == ProviderKind::OdbcDsn; }
 
 std::optional<ProviderKind> KindOf(const ConnectionString& cs) {
   auto provider = cs.Get("Provider");
@@ -84,7 +101,7 @@ bool ReadPair(ConnectionFields& f, const std::string& key, const std::string& va
     if (SameKey(key, kSqliteCreateKey)) return Store(f.create, IsYes(value));
     return false;
   }
-  if (f.kind == ProviderKind::OdbcDriver && SameKey(key, "Driver")) return Store(f.driver, Unbraced(value));
+  if (f.kind == ProviderKind::OdbcDriver && SameKey(key, "Driver")) return Store(f.driver, value);
   if (f.kind == ProviderKind::OdbcDsn && SameKey(key, "DSN")) return Store(f.dsn, value);
   if (IsOneOf(key, {"Server", "Host", "Data Source"})) return Store(f.server, value);
   if (SameKey(key, "Port")) return Store(f.port, value);
@@ -99,7 +116,10 @@ std::vector<std::string> Passwords(std::string_view text) {
   try {
     const ConnectionString parsed = ConnectionString::Parse(text);
     for (const auto& [key, value] : parsed.Pairs())
-      if (IsOneOf(key, {"Password", "PWD"}) && !value.empty()) found.push_back(value);
+      if (IsOneOf(key, {"Password", "PWD"}) && !value.empty()) {
+        found.push_back(value);
+        if (OdbcUnquote(value) != value) found.push_back(OdbcUnquote(value));
+      }
   } catch (const DbError&) {
     // A text that does not parse opened nothing; MaskPasswords still covers pairs.
   }
@@ -121,7 +141,7 @@ std::string MaskSecrets(std::string_view description, std::string_view connectio
 }
 
 std::string ComposeConnectionText(const ConnectionFields& f) {
-  TextBuilder out;
+  TextBuilder out(IsOdbc(f.kind));
   switch (f.kind) {
     case ProviderKind::SQLite:
       out.Add("Provider", "SQLite");
@@ -134,7 +154,7 @@ std::string ComposeConnectionText(const ConnectionFields& f) {
       break;
     case ProviderKind::OdbcDriver:
       out.Add("Provider", "ODBC");
-      out.AddDriver(f.driver);
+      out.Add("Driver", f.driver, true);
       ComposeServer(f, out, true);
       break;
     case ProviderKind::OdbcDsn:
@@ -155,8 +175,10 @@ std::optional<ConnectionFields> ReadConnectionFields(std::string_view text) {
     if (!kind) return std::nullopt;
     ConnectionFields fields;
     fields.kind = *kind;
-    for (const auto& [key, value] : cs.Pairs())
+    for (const auto& [key, written] : cs.Pairs()) {
+      const std::string value = IsOdbc(fields.kind) ? OdbcUnquote(written) : written;
       if (!ReadPair(fields, key, value)) fields.extra.emplace_back(key, value);
+    }
     return fields;
   } catch (const DbError&) {
     return std::nullopt;
