@@ -55,14 +55,14 @@ class ListView;
 // A column header; widths are in twips at the list's screen DPI.
 class ColumnHeader {
  public:
-  ColumnHeader(ListView* view, int index) : view_(view), index_(index) {}
+  ColumnHeader(const ListView* view, int index) : view_(view), index_(index) {}
   QString Text() const;
   double Width() const;
   // Refuses a negative width and leaves the column as it was; returns whether it took it.
   bool setWidth(double twips);
 
  private:
-  ListView* view_;
+  const ListView* view_;
   int index_;  // 1-based
 };
 
@@ -77,7 +77,7 @@ class ListView final : public QTreeView {
   ListItemCollection ListItems() { return ListItemCollection(model_); }
   // Empty (isNull) when no row is selected.
   ListItem SelectedItem() const;
-  ColumnHeader ColumnHeaders(int index) { return ColumnHeader(this, index); }
+  ColumnHeader ColumnHeaders(int index) const { return ColumnHeader(this, index); }
   int ColumnCount() const { return model_->columnCount(); }
 
  signals:

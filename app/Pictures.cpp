@@ -122,17 +122,19 @@ void DrawNoEntry(QPainter& p) {
 
 void DrawInfoBubble(QPainter& p) {
   QPainterPath bubble;
-  bubble.addRoundedRect(QRectF(1, 1, 14, 10.5), 3, 3);
+  bubble.addRoundedRect(QRectF(0.5, 0.5, 15, 11), 3, 3);
   QPainterPath tail;
-  tail.addPolygon(QPolygonF{QPointF(4, 10.5), QPointF(2.5, 15), QPointF(8, 10.5)});
+  tail.addPolygon(QPolygonF{QPointF(3.5, 11), QPointF(2.5, 15.5), QPointF(8, 11)});
   tail.closeSubpath();
   p.setPen(Outline("#54657e"));
   p.setBrush(Qt::white);
   p.drawPath(bubble.united(tail));
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor("#1e5fc8"));
-  p.drawEllipse(QPointF(8, 3.6), 1.15, 1.15);
-  p.drawRoundedRect(QRectF(7, 5.4, 2, 4.4), 0.4, 0.4);
+  // The letter on whole pixels, so that its dot stays apart from its stem.
+  const QColor blue("#1e5fc8");
+  p.fillRect(QRect(7, 2, 2, 2), blue);
+  p.fillRect(QRect(6, 5, 3, 1), blue);
+  p.fillRect(QRect(7, 5, 2, 5), blue);
+  p.fillRect(QRect(6, 9, 4, 1), blue);
 }
 
 }  // namespace
