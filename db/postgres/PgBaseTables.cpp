@@ -48,17 +48,19 @@ void ReadCatalogue(Session& session, const std::vector<Oid>& oids, BaseTables& f
   }
 }
 
+// Why rows of the table cannot be written back, as the end of "Impossibile aggiornare: ".
 void Judge(BaseTable& table) {
   const std::string name = "\"" + table.name + "\"";
   if (table.kind == 'v' || table.kind == 'm')
-    table.refusal = name + " è una vista: le sue righe non si possono modificare da qui";
+    table.refusal = "le colonne vengono dalla vista " + name;
   else if (table.kind != 'r' && table.kind != 'p')
-    table.refusal = name + " non è una tabella ordinaria: le sue righe non si possono modificare da qui";
+    table.refusal = "le colonne vengono da " + name + ", che non è una tabella ordinaria";
+  else if (table.hasChildren && table.kind == 'r')
+    table.refusal = "la tabella " + name + " ha tabelle figlie che ne condividono le chiavi";
   else if (table.keyColumns.empty())
-    table.refusal = "La tabella " + name + " non ha una chiave primaria: le sue righe non si possono modificare";
+    table.refusal = "la tabella " + name + " non ha una chiave primaria";
   else if (std::count(table.keyColumns.begin(), table.keyColumns.end(), -1) > 0)
-    table.refusal = "Il risultato non contiene tutta la chiave primaria di " + name +
-                    ": le sue righe non si possono modificare";
+    table.refusal = "nel risultato manca la chiave primaria della tabella " + name;
 }
 
 }  // namespace

@@ -58,9 +58,9 @@ DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reaso
   if (auto detail = Field(result, PG_DIAG_MESSAGE_DETAIL); !detail.empty()) text += " DETAIL: " + detail;
   if (auto hint = Field(result, PG_DIAG_MESSAGE_HINT); !hint.empty()) text += " HINT: " + hint;
   if (sqlstate == kQueryCanceled && reason == StopReason::Timeout)
-    return DbError(adErrTimeout, "Tempo scaduto: il comando è stato annullato (Command Timeout). " + text);
+    return DbError(adErrTimeout, text + " (tempo scaduto: comando annullato dopo Command Timeout)");
   if (sqlstate == kQueryCanceled && reason == StopReason::Interrupt)
-    return DbError(adErrOperationCanceled, "Operazione annullata. " + text);
+    return DbError(adErrOperationCanceled, text + " (operazione annullata)");
   return DbError(adErrProviderFailed, text);
 }
 

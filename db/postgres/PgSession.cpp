@@ -6,6 +6,7 @@
 
 #include "db/Ado.h"
 #include "db/DbError.h"
+#include "db/LayerErrors.h"
 
 namespace db::pg {
 namespace {
@@ -64,11 +65,13 @@ void Session::close() noexcept {
 bool Session::isOpen() const noexcept { return conn_ != nullptr; }
 
 void Session::requireUsable() const {
-  if (!conn_) throw DbError(adErrInvalidConnection, "La connessione è chiusa");
+  if (!conn_) throw errors::InvalidConnection();
   if (lost_ || PQstatus(conn_.get()) == CONNECTION_BAD)
     throw DbError(adErrProviderFailed,
                   "[08006] La connessione al server PostgreSQL è stata persa: chiudere e riaprire la connessione");
 }
+
+bool Session::inTransaction() const { return PQtransactionStatus(conn_.get()) != PQTRANS_IDLE; }
 
 void Session::interrupt() noexcept {
   std::lock_guard lock(cancelMutex_);
@@ -125,7 +128,7 @@ ResultPtr Session::collect() {
         drainCopyOut();
         break;
       case PGRES_EMPTY_QUERY:
-        if (!failure) failure = DbError(adErrInvalidArgument, "Il testo del comando è vuoto");
+        if (!failure) failure = errors::NoCommand();
         break;
       case PGRES_BAD_RESPONSE:
       case PGRES_FATAL_ERROR:

@@ -5,10 +5,11 @@
 // Time limits: Command Timeout becomes the session's statement_timeout, so the server
 // itself cancels a runaway command and reports 57014; a server that stops answering
 // altogether (dead host, cut network) is caught on the client: when the socket stays
-// silent for the timeout plus a grace period the connection is dropped and the call
-// fails, instead of freezing the window. Every statement runs in autocommit unless
+// silent for the timeout plus a grace period the call fails and the session is
+// given up (every later call says so until it is closed), instead of freezing the
+// window. PQcancel is not tried there: against a dead host it would block itself. Every statement runs in autocommit unless
 // the user's own text opens a transaction, so no transaction is left open between
-// calls.
+// calls. Every statement that fails reports the server's SQLSTATE (PgError.h).
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -36,6 +37,8 @@ class Session {
   bool isOpen() const noexcept;
   // Raises adErrInvalidConnection once closed, 08006 once the server is gone.
   void requireUsable() const;
+  // Inside a transaction block the user's own text opened.
+  bool inTransaction() const;
 
   // One statement with text parameters ($1...); its result (rows or command status).
   ResultPtr run(const std::string& sql, const std::vector<Param>& params = {});

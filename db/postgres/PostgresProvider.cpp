@@ -2,6 +2,7 @@
 
 #include "db/Ado.h"
 #include "db/DbError.h"
+#include "db/LayerErrors.h"
 #include "db/Provider.h"
 #include "db/SqlText.h"
 #include "db/postgres/PgConnInfo.h"
@@ -53,15 +54,19 @@ class PostgresProvider : public Provider {
   void close() noexcept override { session_->close(); }
   bool isOpen() const noexcept override { return session_->isOpen(); }
 
-  std::unique_ptr<Result> query(const std::string& sql) override { return pg::PgResult::Open(session_, sql); }
+  std::unique_ptr<Result> query(const std::string& sql) override {
+    session_->requireUsable();
+    if (sql::IsBlank(sql)) throw errors::NoCommand();
+    return pg::PgResult::Open(session_, sql);
+  }
 
   void execute(const std::string& sql) override {
     session_->requireUsable();
-    if (sql::IsBlank(sql)) throw DbError(adErrInvalidArgument, "Il testo del comando è vuoto");
+    if (sql::IsBlank(sql)) throw errors::NoCommand();
     session_->runAll(sql);
   }
 
-  std::unique_ptr<Result> tables() override { return pg::PgResult::Whole(session_, session_->run(kTables)); }
+  std::unique_ptr<Result> tables() override { return pg::PgResult::OpenReadOnly(session_, kTables); }
 
   std::string quoteIdentifier(std::string_view name) const override {
     return sql::QuoteIdentifier(sql::kPostgres, name);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -338,6 +339,59 @@ const TestSql kSqliteSql{
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
                          testing::Values(ProviderTarget{"SQLite", FreshSqliteFile, kSqliteSql}), PrintTarget);
+
+// ---- PostgreSQL ------------------------------------------------------------
+
+// A database of its own per test: the behaviour tests of several providers run in
+// parallel on the one test server. Empty when no server was given (CARTAVO_TEST_PG).
+std::string FreshPgDatabase(const std::string& provider, const std::string& test) {
+  const char* server = std::getenv("CARTAVO_TEST_PG");
+  if (!server) return "";
+  std::string name = "cv_" + provider + "_" + test;
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  Connection admin;
+  admin.ConnectionString(server);
+  admin.Open();
+  admin.Execute("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+  admin.Execute("CREATE DATABASE " + name);
+  return name;
+}
+
+std::string FreshPg(const std::string& test) {
+  const std::string db = FreshPgDatabase("pg", test);
+  return db.empty() ? "" : std::string(std::getenv("CARTAVO_TEST_PG")) + ";Database=" + db;
+}
+
+std::string PgFill(const std::string& table, std::int64_t n) {
+  return "INSERT INTO " + table + " (id, name) SELECT g, 'row ' || g FROM generate_series(1, " + std::to_string(n) +
+         ") AS g";
+}
+
+const TestSql kPgSql{
+    {{"INTEGER", adInteger, 4},
+     {"BOOLEAN", adBoolean, 2},
+     {"TIMESTAMP", adDBTimeStamp, 16},
+     {"VARCHAR(40)", adVarChar, 40},
+     {"TEXT", adLongVarChar, 2147483647},
+     {"SMALLINT", adSmallInt, 2},
+     {"BIGINT", adBigInt, 8},
+     {"REAL", adSingle, 4},
+     {"DOUBLE PRECISION", adDouble, 8},
+     {"NUMERIC(8,2)", adNumeric, 8},
+     {"BYTEA", adLongVarBinary, 2147483647},
+     {"CHAR(9)", adChar, 9},
+     {"DATE", adDBDate, 6},
+     {"TIME", adDBTime, 6},
+     {"TIMESTAMPTZ", adDBTimeStamp, 16},
+     {"MONEY", adCurrency, 8},
+     {"UUID", adGUID, 16}},
+    "INTEGER PRIMARY KEY",
+    "public",
+    PgFill,
+};
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, ProviderBehaviour,
+                         testing::Values(ProviderTarget{"PostgreSQL", FreshPg, kPgSql}), PrintTarget);
 
 }  // namespace
 }  // namespace db

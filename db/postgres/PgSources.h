@@ -1,0 +1,52 @@
+#pragma once
+// Where the pages of a PostgreSQL result come from (see db/RowPager.h for the
+// scheme). Cells are the server's text as sent, NULL as Null: keys and the values
+// an edit compares go back to the server exactly as they came.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/RowPager.h"
+#include "db/postgres/PgSession.h"
+
+namespace db::pg {
+
+// A table read in primary-key order; every page is one indexed range query.
+class KeysetSource : public PageSource {
+ public:
+  // table: qualified and quoted; keys: quoted key columns, read first, then *.
+  KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys);
+  int keyWidth() const override { return static_cast<int>(keys_.size()); }
+  void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+            const std::function<bool()>& more) override;
+  std::optional<std::int64_t> count() override;
+
+ private:
+  std::shared_ptr<Session> session_;
+  std::string table_;
+  std::vector<std::string> keys_;
+};
+
+// Any other query, in LIMIT/OFFSET pages of the query as a subquery.
+class OffsetSource : public PageSource {
+ public:
+  OffsetSource(std::shared_ptr<Session> session, std::string subquery);
+  int keyWidth() const override { return 0; }
+  void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+            const std::function<bool()>& more) override;
+  std::optional<std::int64_t> count() override { return std::nullopt; }
+
+ private:
+  std::shared_ptr<Session> session_;
+  std::string subquery_;
+};
+
+// The query as a subquery, "SELECT * FROM (q) AS cartavo_q", its end trimmed.
+std::string Subquery(const std::string& sql);
+
+// A cell as sent: the text, or Null.
+Value Cell(const PGresult* rows, int row, int column);
+// A cell as a text parameter.
+Param AsParam(const Value& cell);
+
+}  // namespace db::pg
