@@ -1,6 +1,7 @@
 // The table catalogue in LwTabelle and the fields of the clicked table in LwCampi.
 #include "app/DoEvents.h"
 #include "app/ListView.h"
+#include "app/Pictures.h"
 #include "app/frmMain.h"
 
 #include <optional>
@@ -9,13 +10,11 @@
 #include "db/Recordset.h"
 #include "db/lifecycle/CaughtError.h"
 #include "db/lifecycle/LogTarget.h"
+#include "db/lifecycle/UserInputHold.h"
 #include "schema/TableQuery.h"
 #include "schema/TypeNames.h"
 
 namespace {
-
-constexpr int kPictureTable = 2;
-constexpr int kPictureField = 4;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -41,6 +40,7 @@ QString SchemaOfSelected(const ListView& tables, const QString& table) {
 void frmMain::mnuLeggiTabelle_Click() { LeggiTabelle(); }
 
 void frmMain::LeggiTabelle() {
+  const UserInputHold hold;
   try {
     DoEvents();
     LwTabelle->ListItems().Clear();
@@ -76,6 +76,7 @@ void frmMain::LwTabelle_Click() {
 }
 
 void frmMain::LeggiCampi(const QString& table) {
+  const UserInputHold hold;
   try {
     LwCampi->ListItems().Clear();
     db::Recordset rs;

@@ -9,6 +9,7 @@
 #include "db/dialog/ConnectionDialog.h"
 #include "db/lifecycle/CaughtError.h"
 #include "db/lifecycle/LogTarget.h"
+#include "db/lifecycle/UserInputHold.h"
 
 namespace {
 // A cancelled dialog hands back no connection: reported as the runtime reports
@@ -35,6 +36,7 @@ void frmMain::Conne(const QString& DSNx, const QString& UIDx, const QString& PWD
   // The connection text alone opens; a user and password given apart are not used.
   Q_UNUSED(UIDx);
   Q_UNUSED(PWDx);
+  const UserInputHold hold;
   try {
     DoEvents();
     Conn.ConnectionString(DSNx.toStdString());

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <algorithm>
+
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "tests/db/lifecycle/WindowDriver.h"
+
+namespace {
+
+const char* kCatalogue =
+    "CREATE TABLE tipi (i INTEGER, b BOOLEAN, d DATETIME, v VARCHAR(40), m TEXT,"
+    "  w NVARCHAR(10), s SMALLINT, r REAL, g DATE);"
+    "CREATE TABLE \"Listino prezzi\" (codice CHAR(6), prezzo NUMERIC(8,2));"
+    "CREATE TABLE \"a]b\"\"c'd\" (x VARCHAR(7));"
+    "CREATE TABLE contatori (id INTEGER PRIMARY KEY AUTOINCREMENT);"
+    "INSERT INTO contatori DEFAULT VALUES;"
+    "CREATE VIEW vista AS SELECT i, v FROM tipi;";
+
+Row Field(const QString& name, const QString& type, const QString& size) { return {name, type, size, 4}; }
+
+std::vector<Row> WithType(const std::vector<Row>& rows, const QString& type) {
+  std::vector<Row> out;
+  std::copy_if(rows.begin(), rows.end(), std::back_inserter(out), [&](const Row& r) { return r.sub1 == type; });
+  return out;
+}
+
+TEST(SchemaBrowser, CatalogueAndFieldsWithItalianTypeNames) {
+  QTemporaryDir dir;
+  const QString text = SqliteText(MakeSqlite(dir, "catalogo.db", kCatalogue));
+  WindowDriver d;
+  d.w->Conne(text, "", "");
+  d.NewLog();
+
+  const auto tables = d.Rows("LwTabelle");
+  EXPECT_EQ(WithType(tables, "TABLE").size(), 4u);
+  EXPECT_EQ(WithType(tables, "VIEW"), (std::vector<Row>{{"vista", "VIEW", {}, 2}}));
+  const auto system = WithType(tables, "SYSTEM TABLE");
+  EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](const Row& r) { return r.text == "sqlite_sequence"; }));
+  for (const auto& r : tables) EXPECT_EQ(r.picture, 2) << r;
+
+  d.ClickTable("tipi");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura campi effettuata correttamente su " + text)});
+  const auto fields = d.Rows("LwCampi");
+  ASSERT_EQ(fields.size(), 9u);
+  const char* types[] = {"Numerico", "Bit", "Data/Ora", "Testo", "Memo", "202", "2", "5", "133"};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(fields[i].sub1, types[i]) << fields[i];
+  EXPECT_EQ(fields[3], Field("v", "Testo", "40"));
+  EXPECT_EQ(fields[5], Field("w", "202", "10"));
+
+  // Names that brackets could not hold are read through the engine's own quoting.
+  d.ClickTable("a]b\"c'd");
+  EXPECT_EQ(d.Rows("LwCampi"), std::vector<Row>{Field("x", "Testo", "7")});
+  d.ClickTable("Listino prezzi");
+  d.ClickTable("Listino prezzi");
+  EXPECT_EQ(d.Rows("LwCampi").size(), 2u);
+  EXPECT_EQ(d.NewLog().size(), 3u);
+
+  d.Trigger("mnuLeggiTabelle");
+  EXPECT_EQ(d.Rows("LwTabelle"), tables) << "read again, not doubled";
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura tabelle effettuata correttamente su " + text)});
+}
+
+TEST(SchemaBrowser, CatalogueBeforeAnyConnectionFailsWithAnEmptyTarget) {
+  WindowDriver d;
+  d.Trigger("mnuLeggiTabelle");
+  const auto log = d.NewLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].picture, 5);
+  EXPECT_EQ(log[1], Err0("Lettura tabelle fallita su "));
+  EXPECT_TRUE(d.Rows("LwTabelle").empty());
+}
+
+// A click that arrives while the catalogue is read waits for the read to end:
+// it would otherwise read fields in the middle of a list being refilled.
+TEST(SchemaBrowser, ClickDuringAReadRunsAfterIt) {
+  QTemporaryDir dir;
+  WindowDriver d;
+  d.w->Conne(SqliteText(MakeSqlite(dir, "c.db", kCatalogue)), "", "");
+  d.NewLog();
+  ListView* list = d.List("LwTabelle");
+  const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+  for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    const auto buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QCoreApplication::postEvent(list->viewport(), new QMouseEvent(type, at, list->viewport()->mapToGlobal(at),
+                                                                  Qt::LeftButton, buttons, Qt::NoModifier));
+  }
+  bool repainted = false;
+  QMetaObject::invokeMethod(d.w.get(), [&] { repainted = true; }, Qt::QueuedConnection);
+  QThread::msleep(20);  // let the read's first pass process events
+
+  d.Trigger("mnuLeggiTabelle");
+  EXPECT_TRUE(repainted) << "other events are processed during the read";
+  EXPECT_EQ(d.NewLog().size(), 1u);
+  EXPECT_TRUE(d.Rows("LwCampi").empty());
+
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(d.Rows("LwCampi").empty());
+  EXPECT_EQ(d.NewLog().size(), 1u);
+}
+
+// The same table name in two schemas: the clicked row's own schema is read, with
+// PostgreSQL's quoting, even outside the search path.
+TEST(SchemaBrowser, PostgresReadsTheTableOfTheClickedSchema) {
+  const QByteArray server = qgetenv("CARTAVO_TEST_PG");
+  if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
+  const std::string pid = std::to_string(QCoreApplication::applicationPid());
+  const std::string schema = "altro_" + pid, table = "a]b\"c_" + pid, quoted = "\"a]b\"\"c_" + pid + "\"";
+  db::Connection setup;
+  setup.ConnectionString(server.toStdString());
+  try {
+    setup.Open();
+  } catch (const db::DbError& e) {
+    GTEST_SKIP() << e.Description();
+  }
+  setup.Execute("CREATE SCHEMA " + schema + "; CREATE TABLE " + schema + "." + quoted +
+                " (id integer, nome varchar(30), quando timestamp, attivo boolean, note text);"
+                "CREATE TABLE public." + quoted + " (solo integer)");
+  const QString text = QString::fromUtf8(server) + ";Password=segreto";
+  WindowDriver d;
+  d.w->Conne(text, "", "");
+  const auto connected = d.NewLog();
+  ASSERT_EQ(connected.size(), 2u);
+  EXPECT_FALSE(connected[0].sub1.contains("segreto")) << connected[0];
+  EXPECT_EQ(connected[1].picture, 6) << connected[1];
+
+  d.ClickTable(QString::fromStdString(table), QString::fromStdString(schema));
+  const auto fields = d.Rows("LwCampi");
+  d.Trigger("mnuDisconnetti");
+  const QRegularExpression masked("^Disconnessione effettuata correttamente da " +
+                                  QRegularExpression::escape(server) + ";Password=\\*+$");
+  EXPECT_TRUE(masked.match(d.NewLog().back().sub1).hasMatch());
+  setup.Execute("DROP SCHEMA " + schema + " CASCADE; DROP TABLE public." + quoted);
+  ASSERT_EQ(fields.size(), 5u);
+  const char* expected[][2] = {{"id", "Numerico"}, {"nome", "Testo"}, {"quando", "Data/Ora"},
+                               {"attivo", "Bit"}, {"note", "Memo"}};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(fields[i], Field(expected[i][0], expected[i][1], fields[i].sub2));
+  EXPECT_EQ(fields[1].sub2, "30");
+}
+
+}  // namespace
