@@ -87,6 +87,9 @@ TEST_F(Window, ControlsStandAtTheirDesignPlacesUntilShown) {
   for (const ListView* list : {p.LwTabelle(), p.LwCampi(), p.txtEvent()})
     EXPECT_NEAR(list->ColumnHeaders(2).Width(), 1440, Twips(1)) << list->objectName().toStdString();
   EXPECT_EQ(p.LwCampi()->ColumnHeaders(3).Text(), "Dimens.");
+  EXPECT_EQ(p.Im1()->cursor().shape(), Qt::SizeVerCursor);
+  EXPECT_EQ(p.Im2()->cursor().shape(), Qt::SizeHorCursor);
+  EXPECT_EQ(p.Im3()->cursor().shape(), Qt::SizeVerCursor);
 }
 
 TEST_F(Window, MenusAndPictures) {
@@ -141,6 +144,13 @@ TEST_F(Window, StartsWithDisconnectDisabledAndTheDesignProportions) {
   EXPECT_EQ(p.PercAltezzaTabelle(), 51);
   EXPECT_EQ(p.PercLarghezzaTabelle(), 22);
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
+}
+
+TEST_F(Window, EsciClosesTheWindowWithoutAsking) {
+  ShowActive();
+  EXPECT_FALSE(CaptureMessageBox([&] { p.mnuEsci()->trigger(); }).shown);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(p.txtEvent()->ListItems().Count(), 0);
 }
 
 TEST_F(Window, TabOrderAndKeysOfTheSqlEditor) {
