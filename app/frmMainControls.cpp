@@ -119,8 +119,8 @@ void frmMain::CreateMenus() {
   QMenu* azioni = mnuAzioni->menu();
   mnuLeggiTabelle = AddItem(azioni, "mnuLeggiTabelle", "Leggi &Tabelle");
   mnuSepBar0 = azioni->addSeparator();
+  // A separator has no caption of its own: a text would be drawn as a section title.
   mnuSepBar0->setObjectName("mnuSepBar0");
-  mnuSepBar0->setText("-");
   mnuLeggiDatiTabella = AddItem(azioni, "mnuLeggiDatiTabella", "Leggi &Dati Tabella");
 }
 

@@ -101,7 +101,7 @@ TEST_F(Window, MenusAndPictures) {
       {p.mnuEsci(), "mnuEsci", "&Esci", p.mnuFile()},
       {p.mnuAzioni(), "mnuAzioni", "&Azioni", nullptr},
       {p.mnuLeggiTabelle(), "mnuLeggiTabelle", "Leggi &Tabelle", p.mnuAzioni()},
-      {p.mnuSepBar0(), "mnuSepBar0", "-", p.mnuAzioni()},
+      {p.mnuSepBar0(), "mnuSepBar0", "", p.mnuAzioni()},
       {p.mnuLeggiDatiTabella(), "mnuLeggiDatiTabella", "Leggi &Dati Tabella", p.mnuAzioni()},
   };
   for (const Item& i : items) {
