@@ -53,7 +53,7 @@ std::unique_ptr<Recordset> Connection::OpenSchema(long schema) {
   if (schema != adSchemaTables)
     throw errors::NotAvailable("Schema non disponibile: " + std::to_string(schema) + " (disponibile: adSchemaTables)");
   auto rs = std::make_unique<Recordset>();
-  rs->OpenResult(s->tables(), adLockReadOnly);
+  rs->OpenResult(s->tables(), adLockReadOnly, s);
   return rs;
 }
 

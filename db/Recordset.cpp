@@ -114,23 +114,24 @@ void Recordset::Open(const std::string& source, Connection& activeConnection, lo
   auto session = activeConnection.session();
   if (sql::IsBlank(source)) throw errors::NoCommand();
   auto result = session->query(source);
-  OpenResult(std::move(result), lockType_);
-  session_ = std::move(session);
+  OpenResult(std::move(result), lockType_, std::move(session));
 }
 
-void Recordset::OpenResult(std::unique_ptr<Result> result, long lockType) {
+void Recordset::OpenResult(std::unique_ptr<Result> result, long lockType, std::shared_ptr<Provider> session) {
   if (State() == adStateOpen) throw errors::ObjectOpen();
   CheckLockType(lockType);
   lockType_ = lockType;
   result_ = std::move(result);
+  session_ = std::move(session);
   position_ = 0;
+  positioned_ = -1;
   pending_.clear();
 }
 
 // A pending edit is written first; when that fails the record set is closed all
 // the same and the failure is raised, so the edit is not dropped unannounced.
 void Recordset::Close() {
-  RequireOpen();
+  if (!result_) throw errors::ObjectClosed();
   std::unique_ptr<Result> result = std::move(result_);
   std::shared_ptr<Provider> session = std::move(session_);
   auto pending = std::move(pending_);
@@ -221,8 +222,11 @@ std::int64_t Recordset::RowsRead() const {
   return result_->rowsRead();
 }
 
+// Open, and on a connection that is still open: a record set that outlived its
+// connection can only be closed.
 void Recordset::RequireOpen() const {
   if (!result_) throw errors::ObjectClosed();
+  if (session_ && !session_->isOpen()) throw errors::InvalidConnection();
 }
 
 void Recordset::RequireCurrent() const {
@@ -240,7 +244,11 @@ const ColumnInfo& Recordset::Column(int index) const {
 
 // The provider keeps one row positioned; every read goes through here so that the
 // position is the record set's own, whatever was fetched in between.
-bool Recordset::RowAt(std::int64_t row) const { return result_->fetch(row); }
+bool Recordset::RowAt(std::int64_t row) const {
+  if (row == positioned_) return true;
+  positioned_ = result_->fetch(row) ? row : -1;
+  return positioned_ == row;
+}
 
 void Recordset::WritePending() {
   if (!pending_.empty()) Update();

@@ -65,8 +65,9 @@ class Recordset {
   void Open(const std::string& source, Connection& activeConnection,
             long cursorType = adOpenUnspecified, long lockType = adLockUnspecified,
             long options = adOptionUnspecified);
-  // Opens over a provider result that is already there (OpenSchema uses it).
-  void OpenResult(std::unique_ptr<Result> result, long lockType);
+  // Opens over a provider result that is already there (OpenSchema uses it); the
+  // session, when given, is what a closed connection is told by.
+  void OpenResult(std::unique_ptr<Result> result, long lockType, std::shared_ptr<Provider> session = nullptr);
   void Close();
   long State() const;
 
@@ -111,6 +112,7 @@ class Recordset {
   std::unique_ptr<Result> result_;
   std::shared_ptr<Provider> session_;  // keeps the session alive while rows are read
   std::int64_t position_ = 0;  // 0-based; -1 at BOF; == row count at EOF
+  mutable std::int64_t positioned_ = -1;  // the row the result was last positioned on
   std::vector<std::pair<int, Value>> pending_;
 };
 

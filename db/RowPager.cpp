@@ -63,7 +63,7 @@ RowPager::Span RowPager::plan(std::int64_t row) const {
   std::int64_t want = kBaseRows;
   if (row == lastEnd_) {
     begin = row;
-    want = std::clamp(lastRows_ * 2, kBaseRows, kMaxRows);
+    want = std::clamp(lastRows_ * 2, kBaseRows, source_.keyWidth() > 0 ? kMaxRows : kMaxOffsetRows);
   }
   std::int64_t end = begin + want;
   for (const auto& p : pages_) {
@@ -74,9 +74,18 @@ RowPager::Span RowPager::plan(std::int64_t row) const {
   return {begin, end};
 }
 
+PageBuffer RowPager::buffer(std::int64_t rows) {
+  PageBuffer buf(width_);
+  buf.cells = std::move(spare_);
+  buf.cells.clear();
+  buf.cells.reserve(static_cast<std::size_t>(rows * width_));
+  spare_ = {};
+  return buf;
+}
+
 RowPager::Page* RowPager::load(std::int64_t row) {
   const Span span = plan(row);
-  PageBuffer buf(width_);
+  PageBuffer buf = buffer(span.end - span.begin);
   bool backward = false;
   if (source_.keyWidth() > 0) {
     const auto before = anchors_.lower_bound(span.begin);  // first anchor at or after begin
@@ -105,7 +114,7 @@ bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {
   }
   bool cut = false;
   source_.load(key, false, span.begin - 1 - anchor, span.end - span.begin, buf, [&] {
-    cut = buf.bytes > kPageBytes && span.begin + buf.rows() > row;
+    cut = buf.bytes > pageBytes() && span.begin + buf.rows() > row;
     return !cut;
   });
   if (!cut && buf.rows() < span.end - span.begin) size_ = span.begin + buf.rows();  // the end was met
@@ -120,7 +129,7 @@ bool RowPager::readBackward(Span span, std::int64_t row, PageBuffer& buf) {
   const std::int64_t anchor = it != anchors_.end() ? it->first : *size_;
   bool cut = false;
   source_.load(key, true, anchor - span.end, span.end - span.begin, buf, [&] {
-    cut = buf.bytes > kPageBytes && span.end - buf.rows() <= row;
+    cut = buf.bytes > pageBytes() && span.end - buf.rows() <= row;
     return !cut;
   });
   if (!cut && buf.rows() < span.end - span.begin) {
@@ -171,9 +180,12 @@ void RowPager::evict() {
                                 [](const auto& a, const auto& b) { return a->used < b->used; });
     if (lru->get() == current_) current_ = nullptr;
     bytes_ -= (*lru)->bytes;
+    if ((*lru)->cells.capacity() > spare_.capacity()) spare_ = std::move((*lru)->cells);
     pages_.erase(lru);
   }
 }
+
+std::size_t RowPager::pageBytes() const { return source_.keyWidth() > 0 ? kPageBytes : kOffsetPageBytes; }
 
 void RowPager::forget() {
   pages_.clear();

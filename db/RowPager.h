@@ -53,9 +53,13 @@ class PageSource {
 class RowPager {
  public:
   static constexpr std::int64_t kBaseRows = 256;
-  static constexpr std::int64_t kMaxRows = 16384;
-  static constexpr std::size_t kPageBytes = 8u << 20;   // a page stops growing past this
-  static constexpr std::size_t kCacheBytes = 64u << 20;
+  static constexpr std::int64_t kMaxRows = 8192;
+  static constexpr std::size_t kPageBytes = 2u << 20;   // a page stops growing past this
+  // Offset pages skip every row before them again: fewer, bigger pages keep a full
+  // scan from costing the square of its length.
+  static constexpr std::int64_t kMaxOffsetRows = 65536;
+  static constexpr std::size_t kOffsetPageBytes = 16u << 20;
+  static constexpr std::size_t kCacheBytes = 8u << 20;
   static constexpr std::size_t kMaxPages = 48;
   static constexpr std::size_t kMaxAnchors = 4096;
 
@@ -77,6 +81,7 @@ class RowPager {
   struct Span { std::int64_t begin, end; };
   Page* find(std::int64_t row);
   Page* load(std::int64_t row);
+  PageBuffer buffer(std::int64_t rows);
   Span plan(std::int64_t row) const;
   bool readForward(Span span, std::int64_t row, PageBuffer& buf);
   bool readBackward(Span span, std::int64_t row, PageBuffer& buf);
@@ -84,6 +89,7 @@ class RowPager {
   void remember(std::int64_t row, const Value* cells);
   void evict();
   void forget();
+  std::size_t pageBytes() const;
 
   PageSource& source_;
   int width_;
@@ -97,6 +103,7 @@ class RowPager {
   std::uint64_t clock_ = 0;
   std::size_t bytes_ = 0;
   std::int64_t rowsRead_ = 0;
+  std::vector<Value> spare_;  // cells of an evicted page, reused: no fresh memory per page
 };
 
 }  // namespace db

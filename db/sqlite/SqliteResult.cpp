@@ -42,12 +42,12 @@ SqliteResult::SqliteResult(std::shared_ptr<Session> session, std::vector<ColumnI
       edit_(std::move(edit)) {}
 
 bool SqliteResult::fetch(std::int64_t row) {
-  session_->db();
+  if (!session_->isOpen()) throw errors::InvalidConnection();
   return pager_.fetch(row);
 }
 
 const Value& SqliteResult::cell(int column) const {
-  session_->db();
+  if (!session_->isOpen()) throw errors::InvalidConnection();
   const Value* cells = pager_.current();
   if (!cells) throw errors::NoCurrentRecord();
   if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())

@@ -11,13 +11,14 @@ namespace {
 
 // Steps the statement into the buffer; the caller's ResetOnExit ends the read.
 void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::function<bool()>& more) {
-  while (s.check(sqlite3_step(st)) == SQLITE_ROW) {
-    if (sqlite3_column_count(st) != out.width)
-      throw DbError(adErrProviderFailed,
-                    "Le colonne del risultato sono cambiate dopo l'apertura (tabella modificata): riaprirlo");
+  if (s.check(sqlite3_step(st)) != SQLITE_ROW) return;
+  if (sqlite3_column_count(st) != out.width)
+    throw DbError(adErrProviderFailed,
+                  "Le colonne del risultato sono cambiate dopo l'apertura (tabella modificata): riaprirlo");
+  do {
     for (int c = 0; c < out.width; ++c) out.add(ReadCell(st, c));
     if (!more()) break;
-  }
+  } while (s.check(sqlite3_step(st)) == SQLITE_ROW);
 }
 
 std::string Joined(const std::vector<std::string>& parts, std::string_view suffix) {

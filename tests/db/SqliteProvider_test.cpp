@@ -1,0 +1,315 @@
+// What only SQLite shows: its files, its declared types, its catalogue and paging
+// over its row ids. Runs on real files in a temporary folder.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "db/Ado.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "db/sqlite/SqliteTypes.h"
+
+namespace db {
+namespace {
+
+namespace fs = std::filesystem;
+
+long ErrorOf(const std::function<void()>& f, std::string* description = nullptr) {
+  try {
+    f();
+  } catch (const DbError& e) {
+    if (description) *description = e.Description();
+    return e.Number();
+  }
+  return 0;
+}
+
+class SqliteProvider : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(testing::TempDir()) / ("cartavo_sqlite_" + std::to_string(::getpid()) + "_" +
+                                           testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Text(const std::string& file, const std::string& more = ";Create=Yes") const {
+    return "Provider=SQLite;Data Source=" + (dir_ / file).string() + more;
+  }
+  Connection& Open(const std::string& file = "t.db") {
+    conn_.ConnectionString(Text(file));
+    conn_.Open();
+    return conn_;
+  }
+  std::vector<std::string> Column(Recordset& rs, const char* name) {
+    std::vector<std::string> out;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) out.push_back(rs.Fields().Item(name).GetValue().ToText());
+    return out;
+  }
+
+  fs::path dir_;
+  Connection conn_;
+};
+
+TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {
+  std::string said;
+  conn_.ConnectionString(Text("typo.db", ""));
+  EXPECT_EQ(ErrorOf([&] { conn_.Open(); }, &said), SQLITE_CANTOPEN);
+  EXPECT_NE(said.find("typo.db"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(dir_ / "typo.db")) << "a mistyped path left a new database behind";
+
+  conn_.ConnectionString(Text("new.db", "; create = YES"));
+  conn_.Open();
+  EXPECT_TRUE(fs::exists(dir_ / "new.db"));
+  conn_.Close();
+
+  std::ofstream(dir_ / "text.db") << "this is no database, just some text of some length to be a header";
+  conn_.ConnectionString(Text("text.db", ""));
+  EXPECT_EQ(ErrorOf([&] { conn_.Open(); }) & 0xff, SQLITE_NOTADB);
+
+  const std::pair<std::string, long> refused[] = {
+      {Text("x.db", ";Create=maybe"), adErrInvalidArgument},
+      {"Provider=SQLite", adErrInvalidArgument},
+      {"Data Source=x.db", adErrProviderNotFound},
+      {"Provider=Nope;Data Source=x.db", adErrProviderNotFound},
+      {"Provider=SQLite;Data Source='x.db", adErrInvalidArgument},
+  };
+  for (const auto& [text, number] : refused) {
+    conn_.ConnectionString(text);
+    EXPECT_EQ(ErrorOf([&] { conn_.Open(); }, &said), number) << text;
+    EXPECT_EQ(conn_.State(), adStateClosed);
+  }
+  EXPECT_NE(said.find("Data Source"), std::string::npos) << said;
+}
+
+TEST(SqliteTypes, DeclaredTypesGiveAdoCodesAndSizes) {
+  struct Case { const char* declared; int type; std::int32_t size; };
+  const Case cases[] = {
+      {"INT", adInteger, 4}, {"integer", adInteger, 4}, {"SMALLINT", adSmallInt, 2}, {"BIGINT", adBigInt, 8},
+      {"UNSIGNED  BIG INT", adBigInt, 8}, {"BOOLEAN", adBoolean, 2}, {"BIT", adBoolean, 2},
+      {"DATETIME", adDBTimeStamp, 16}, {"TIMESTAMP", adDBTimeStamp, 16}, {"DATE", adDBDate, 6},
+      {"TIME", adDBTime, 6}, {"VARCHAR(20)", adVarChar, 20}, {"character varying (7)", adVarChar, 7},
+      {"VARCHAR", adVarChar, 255}, {"CHAR(3)", adChar, 3}, {"NVARCHAR(9)", adVarWChar, 9}, {"NCHAR(4)", adWChar, 4},
+      {"TEXT", adLongVarChar, 2147483647}, {"CLOB", adLongVarChar, 2147483647}, {"REAL", adDouble, 8},
+      {"FLOAT", adDouble, 8}, {"DOUBLE PRECISION", adDouble, 8}, {"NUMERIC(8,2)", adNumeric, 19},
+      {"DECIMAL", adNumeric, 19}, {"BLOB", adLongVarBinary, 2147483647}, {"", adVariant, 16},
+      {"INT UNSIGNED", adInteger, 4}, {"STRING(12)", adNumeric, 19}, {"VARYING TEXT(5)", adVarChar, 5},
+      {"VARCHAR(99999999999)", adVarChar, 255},
+  };
+  for (const Case& c : cases) {
+    const auto t = sqlite::TypeFromDeclared(c.declared);
+    EXPECT_EQ(t.type, c.type) << c.declared;
+    EXPECT_EQ(t.size, c.size) << c.declared;
+  }
+}
+
+TEST(SqliteTypes, OnlyWholeIsoDatesBecomeDateTime) {
+  const char* dates[] = {"2024-02-29", "2024-05-31 13:45:07", "2024-05-31T13:45", "13:45:07.25", "1999-12-31 23:59:59.123456"};
+  for (const char* d : dates) EXPECT_TRUE(sqlite::ParseDateTime(d).has_value()) << d;
+  const char* texts[] = {"2023-02-29", "2024-05-31 24:00:00", "2024-05-31 13:45:07Z", "2024-05-31 13:45:07.1234567",
+                         "2024-5-31", "31/05/2024", "13:45:", "", "2024-05-31 "};
+  for (const char* t : texts) EXPECT_FALSE(sqlite::ParseDateTime(t).has_value()) << t;
+  EXPECT_EQ(Value(*sqlite::ParseDateTime("2024-05-31T13:45:07.250")).ToText(), "2024-05-31 13:45:07.25");
+}
+
+TEST_F(SqliteProvider, ValuesFollowTheDeclaredTypeAndLoseNothing) {
+  Open().Execute(
+      "CREATE TABLE v (id INTEGER PRIMARY KEY, at DATETIME, ok BOOLEAN, data BLOB, price REAL);"
+      "INSERT INTO v VALUES (1, '2024-05-31 13:45:00', 1, x'00ff', 1.5);"
+      "INSERT INTO v VALUES (2, 'domani', 2, x'', NULL);");
+  Recordset rs;
+  rs.Open("SELECT * FROM v", conn_, adOpenKeyset, adLockOptimistic);
+  auto f = rs.Fields();
+  rs.MoveFirst();
+  EXPECT_TRUE(f.Item("at").GetValue().Is<DateTime>());
+  EXPECT_EQ(f.Item("ok").GetValue(), Value(true));
+  EXPECT_EQ(f.Item("data").GetValue().ToText(), "00ff");
+  EXPECT_EQ(f.Item("price").GetValue(), Value(1.5));
+  rs.MoveNext();
+  EXPECT_EQ(f.Item("at").GetValue(), Value("domani"));
+  EXPECT_EQ(f.Item("ok").GetValue(), Value(std::int64_t{2}));
+  EXPECT_EQ(f.Item("data").GetValue(), Value(Bytes{}));
+  EXPECT_TRUE(f.Item("price").GetValue().IsNull());
+
+  f.Item("ok").SetValue(Value("False"));  // what a boolean shows as text is stored as 0
+  f.Item("at").SetValue(Value(DateTime{DateTime::Part::Date, 2025, 1, 2}));
+  rs.Update();
+  Recordset check;
+  check.Open("SELECT typeof(ok) || ok AS ok, at FROM v WHERE id = 2", conn_);
+  EXPECT_EQ(check.Fields().Item("ok").GetValue().ToText(), "integer0");
+  EXPECT_EQ(check.Fields().Item("at").GetValue().ToText(), "2025-01-02");
+}
+
+TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
+  Open();
+  auto rows = [&] {
+    auto rs = conn_.OpenSchema(adSchemaTables);
+    std::vector<std::string> out;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+      out.push_back(rs->Fields().Item("TABLE_SCHEMA").GetValue().ToText() + "." +
+                    rs->Fields().Item("TABLE_NAME").GetValue().ToText() + " " +
+                    rs->Fields().Item("TABLE_TYPE").GetValue().ToText());
+    return out;
+  };
+  EXPECT_EQ(rows(), (std::vector<std::string>{"main.sqlite_schema SYSTEM TABLE", "temp.sqlite_temp_schema SYSTEM TABLE"}));
+
+  conn_.Execute("CREATE TABLE b (id INTEGER PRIMARY KEY AUTOINCREMENT); CREATE TABLE \"A x\" (id);"
+                "CREATE VIEW v AS SELECT 1; CREATE TEMP TABLE tt (id);"
+                "ATTACH '" + (dir_ / "aux.db").string() + "' AS aux; CREATE TABLE aux.x (id INTEGER PRIMARY KEY, n);"
+                "INSERT INTO aux.x VALUES (1, 'one');");
+  EXPECT_EQ(rows(), (std::vector<std::string>{
+                        "main.A x TABLE", "main.b TABLE", "main.v VIEW", "main.sqlite_schema SYSTEM TABLE",
+                        "main.sqlite_sequence SYSTEM TABLE", "temp.tt TABLE", "temp.sqlite_temp_schema SYSTEM TABLE",
+                        "aux.x TABLE", "aux.sqlite_schema SYSTEM TABLE"}));
+
+  Recordset rs;  // what the window opens for a table of an attached database
+  rs.Open("SELECT * FROM \"aux\".\"x\"", conn_, adOpenKeyset, adLockOptimistic);
+  rs.Fields().Item("n").SetValue(Value("uno"));
+  rs.Update();
+  EXPECT_EQ(Column(rs, "n"), std::vector<std::string>{"uno"});
+}
+
+TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
+  Open().Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, n); INSERT INTO t VALUES (1, 'a'), (2, 'b');");
+  const char* refused[] = {"DELETE FROM t", "SELECT 1; DELETE FROM t", "INSERT INTO t (n) VALUES ('c') RETURNING id"};
+  for (const char* sql : refused) {
+    Recordset rs;
+    EXPECT_NE(ErrorOf([&] { rs.Open(sql, conn_); }), 0) << sql;
+    EXPECT_EQ(rs.State(), adStateClosed);
+  }
+  Recordset rs;
+  rs.Open("SELECT count(*) AS n FROM t", conn_);
+  EXPECT_EQ(rs.Fields().Item("n").GetValue().ToText(), "2") << "a refused text was run";
+  rs.Close();
+
+  const std::pair<const char*, std::size_t> queries[] = {
+      {"PRAGMA table_info(t)", 2}, {"SELECT n FROM t -- the names", 2}, {"SELECT n FROM t /* open", 2},
+      {"WITH x AS (SELECT n FROM t) SELECT * FROM x;;", 2}, {"SELECT * FROM t WHERE 0", 0}};
+  for (const auto& [sql, rows] : queries) {
+    rs.Open(sql, conn_);
+    std::size_t seen = 0;
+    for (; !rs.Eof(); rs.MoveNext()) ++seen;
+    EXPECT_EQ(seen, rows) << sql;
+    rs.Close();
+  }
+}
+
+// Every way of paging (row id, primary key of a WITHOUT ROWID table, OFFSET) must
+// put each row at its place whatever the order of the moves.
+TEST_F(SqliteProvider, EveryRowIsReachedFromAnywhere) {
+  Open().Execute(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, n TEXT);"
+      "CREATE TABLE w (a TEXT, b INTEGER, n TEXT, PRIMARY KEY (a, b)) WITHOUT ROWID; BEGIN;"
+      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 30000) "
+      "INSERT INTO t SELECT i * 3, 'n' || i FROM c WHERE i % 7 <> 0;"
+      "INSERT INTO w SELECT 'k' || (id % 10), id, n FROM t; COMMIT;");
+  std::vector<std::string> byId, byKey;
+  for (int i = 1; i <= 30000; ++i)
+    if (i % 7) byId.push_back("n" + std::to_string(i));
+  byKey = byId;
+  std::stable_sort(byKey.begin(), byKey.end(), [](const std::string& x, const std::string& y) {
+    const int a = std::stoi(x.substr(1)) * 3 % 10, b = std::stoi(y.substr(1)) * 3 % 10;
+    return a < b;  // 'k0' < 'k1' < ... then b ascending, which follows the ids
+  });
+  const std::pair<const char*, const std::vector<std::string>*> cases[] = {
+      {"SELECT * FROM t", &byId}, {"SELECT * FROM w", &byKey}, {"SELECT n FROM t WHERE n <> ''", &byId}};
+  std::mt19937 random(7);
+  for (const auto& [sql, expected] : cases) {
+    Recordset rs;
+    rs.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
+    const auto n = static_cast<std::int64_t>(expected->size());
+    auto at = [&](std::int64_t p) { return (*expected)[static_cast<std::size_t>(p - 1)]; };
+    for (int step = 0; step < 300; ++step) {
+      const std::int64_t p = 1 + static_cast<std::int64_t>(random() % static_cast<unsigned>(n));
+      rs.AbsolutePosition(p);
+      ASSERT_EQ(rs.Fields().Item("n").GetValue().ToText(), at(p)) << sql << " at " << p;
+      if (p < n) {
+        rs.MoveNext();
+        ASSERT_EQ(rs.Fields().Item("n").GetValue().ToText(), at(p + 1)) << sql << " after " << p;
+      }
+      rs.MovePrevious();
+      const std::int64_t back = p < n ? p : p - 1;
+      ASSERT_EQ(rs.AbsolutePosition(), back >= 1 ? back : adPosBOF) << sql;
+    }
+    rs.MoveLast();
+    EXPECT_EQ(rs.Fields().Item("n").GetValue().ToText(), expected->back()) << sql;
+    EXPECT_EQ(rs.RecordCount(), n) << sql;
+    rs.MoveFirst();
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_EQ(rs.AbsolutePosition(), adPosBOF);
+    EXPECT_EQ(ErrorOf([&] { rs.AbsolutePosition(n + 1); }), adErrNoCurrentRecord);
+  }
+}
+
+TEST_F(SqliteProvider, AnOpenRecordsetLetsOtherProgramsWrite) {
+  Open().Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, n); BEGIN;"
+                 "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 5000) "
+                 "INSERT INTO t SELECT i, i FROM c; COMMIT;");
+  for (const char* sql : {"SELECT * FROM t", "SELECT n FROM t WHERE n > 0"}) {
+    Recordset rs;
+    rs.Open(sql, conn_);
+    for (rs.MoveFirst(); rs.AbsolutePosition() < 1000;) rs.MoveNext();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((dir_ / "t.db").string().c_str(), &other), SQLITE_OK);
+    sqlite3_busy_timeout(other, 0);  // no waiting: a held read lock fails at once
+    EXPECT_EQ(sqlite3_exec(other, "INSERT INTO t (n) VALUES (-1)", nullptr, nullptr, nullptr), SQLITE_OK)
+        << sql << ": " << sqlite3_errmsg(other);
+    sqlite3_close(other);
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields().Item("n").GetValue().ToText(), "1001");
+  }
+}
+
+TEST_F(SqliteProvider, InterruptCancelsTheRunningStatement) {
+  Open();
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    conn_.Interrupt();
+  });
+  std::string said;
+  EXPECT_EQ(ErrorOf([&] {
+              conn_.Execute("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT max(i) FROM c");
+            }, &said),
+            adErrOperationCanceled);
+  stopper.join();
+  EXPECT_EQ(said, "Operazione annullata");
+  conn_.Execute("CREATE TABLE after_interrupt (x)");  // the connection goes on
+}
+
+TEST_F(SqliteProvider, WritesFollowTheKeysOfEachTable) {
+  Open().Execute(
+      "CREATE TABLE w (a TEXT, b INTEGER, n TEXT, PRIMARY KEY (a, b)) WITHOUT ROWID;"
+      "INSERT INTO w VALUES ('x', 1, 'one'), ('x', 2, 'two');"
+      "CREATE TABLE p (id INTEGER PRIMARY KEY, name TEXT); INSERT INTO p VALUES (1, 'Ada');"
+      "CREATE TABLE o (id INTEGER PRIMARY KEY, p INTEGER, what TEXT); INSERT INTO o VALUES (7, 1, 'book');");
+  Recordset rs;
+  rs.Open("SELECT * FROM w", conn_, adOpenKeyset, adLockOptimistic);
+  rs.MoveFirst();
+  rs.Fields().Item("b").SetValue(Value(5));  // the key itself changes
+  rs.Update();
+  rs.Fields().Item("n").SetValue(Value("uno"));  // and the row is still found by its new key
+  rs.MoveNext();
+  EXPECT_EQ(Column(rs, "n"), (std::vector<std::string>{"uno", "two"}));  // rows keep their places
+  rs.Close();
+
+  rs.Open("SELECT o.id, o.what, p.id AS pid, p.name FROM o JOIN p ON p.id = o.p", conn_, adOpenKeyset,
+          adLockOptimistic);
+  rs.MoveFirst();
+  rs.Fields().Item("what").SetValue(Value("pen"));
+  rs.Fields().Item("name").SetValue(Value("Grace"));
+  rs.Update();
+  rs.Close();
+  rs.Open("SELECT what || ' ' || name AS both FROM o JOIN p ON p.id = o.p", conn_);
+  EXPECT_EQ(rs.Fields().Item("both").GetValue().ToText(), "pen Grace");
+}
+
+}  // namespace
+}  // namespace db
