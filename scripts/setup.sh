@@ -10,6 +10,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool imagemagick x11-utils
+  python3
   clang libclang-rt-14-dev
 )
 
