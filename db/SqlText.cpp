@@ -156,6 +156,39 @@ std::string_view TrimStatementEnd(std::string_view sql) {
 
 bool IsBlank(std::string_view sql) { return TrimStatementEnd(sql).empty(); }
 
+std::vector<std::string_view> SplitStatements(std::string_view sql) {
+  std::vector<std::string_view> out;
+  Tokenizer t(sql);
+  std::size_t start = 0;
+  std::vector<Token> head;  // the first words of the statement
+  Token last{Kind::Space, {}};
+  auto finish = [&](std::size_t end) {
+    if (!IsBlank(sql.substr(start, end - start))) out.push_back(sql.substr(start, end - start));
+    head.clear();
+  };
+  while (!t.AtEnd()) {
+    const std::size_t at = t.Pos();
+    const Token tok = t.Next();
+    if (tok.kind == Kind::Space) continue;
+    if (IsPunct(tok, ';')) {
+      const bool trigger = head.size() >= 2 && IsKeyword(head[0], "CREATE") &&
+                           (IsKeyword(head[1], "TRIGGER") ||
+                            (head.size() >= 3 && (IsKeyword(head[1], "TEMP") || IsKeyword(head[1], "TEMPORARY")) &&
+                             IsKeyword(head[2], "TRIGGER")));
+      if (!trigger || IsKeyword(last, "END")) {
+        finish(at);
+        start = t.Pos();
+        last = tok;
+        continue;
+      }
+    }
+    if (head.size() < 3) head.push_back(tok);
+    last = tok;
+  }
+  finish(sql.size());
+  return out;
+}
+
 std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
   std::string sql = "UPDATE " + u.table + " SET ";
   int n = 0;

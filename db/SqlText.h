@@ -45,6 +45,10 @@ std::optional<TableRef> ParsePlainSelect(std::string_view sql);
 std::string_view TrimStatementEnd(std::string_view sql);
 // True when the text holds nothing but blanks, comments and semicolons.
 bool IsBlank(std::string_view sql);
+// The statements of a script, each without its semicolon, blank ones left out: for
+// engines that run one statement per call. A semicolon inside quotes, comments or
+// the body of a CREATE TRIGGER (up to its END) does not end a statement.
+std::vector<std::string_view> SplitStatements(std::string_view sql);
 
 // UPDATE <table> SET s1 = p, ... WHERE c1 <null-safe => p AND ... [RETURNING r1, ...]
 // Columns are SQL text (pass QuoteIdentifier(name), or an engine's row id as is).

@@ -1,8 +1,7 @@
 #include "db/postgres/PgError.h"
 
-#include <cctype>
-
 #include "db/Ado.h"
+#include "db/ErrorText.h"
 
 namespace db::pg {
 namespace {
@@ -21,28 +20,6 @@ std::string Bracketed(std::string_view sqlstate, std::string_view message) {
 }
 
 }  // namespace
-
-std::string OneLine(std::string_view text) {
-  std::string out;
-  bool blank = false;
-  for (char c : text) {
-    if (std::isspace(static_cast<unsigned char>(c))) {
-      blank = true;
-      continue;
-    }
-    if (blank && !out.empty()) out.push_back(' ');
-    blank = false;
-    out.push_back(c);
-  }
-  return out;
-}
-
-std::string Scrub(std::string text, std::string_view secret) {
-  if (secret.empty()) return text;
-  for (auto at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 4))
-    text.replace(at, secret.size(), "****");
-  return text;
-}
 
 DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reason) {
   std::string sqlstate = Field(result, PG_DIAG_SQLSTATE);

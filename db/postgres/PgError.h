@@ -17,12 +17,6 @@ namespace db::pg {
 // Why a running command was asked to stop, to tell a cancellation from a fault.
 enum class StopReason { None, Timeout, Interrupt };
 
-// Blanks (line breaks and tabs of libpq's messages included) folded to one space.
-std::string OneLine(std::string_view text);
-
-// The text with every occurrence of secret replaced by asterisks.
-std::string Scrub(std::string text, std::string_view secret);
-
 // A failed result: the server's diagnostic fields, or libpq's message.
 DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reason);
 // A failure without a result (connecting, sending, a lost connection).

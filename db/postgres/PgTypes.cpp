@@ -1,10 +1,10 @@
 #include "db/postgres/PgTypes.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 
 #include "db/Ado.h"
+#include "db/DateText.h"
 
 namespace db::pg {
 namespace {
@@ -20,66 +20,6 @@ std::int32_t DeclaredLength(int typmod) { return typmod >= kVarHeader ? typmod -
 
 std::int32_t NumericPrecision(int typmod) {
   return typmod >= kVarHeader ? ((typmod - kVarHeader) >> 16) & 0xffff : kNumericMaxPrecision;
-}
-
-// Reads a run of digits at pos; false when there is none or digits run past limit.
-bool Digits(std::string_view s, std::size_t& pos, std::size_t minCount, std::size_t maxCount, int& out) {
-  std::size_t start = pos;
-  out = 0;
-  while (pos < s.size() && pos - start < maxCount && s[pos] >= '0' && s[pos] <= '9') out = out * 10 + (s[pos++] - '0');
-  return pos - start >= minCount;
-}
-
-bool Expect(std::string_view s, std::size_t& pos, char c) {
-  if (pos >= s.size() || s[pos] != c) return false;
-  ++pos;
-  return true;
-}
-
-bool ParseDate(std::string_view s, std::size_t& pos, DateTime& dt) {
-  return Digits(s, pos, 4, 6, dt.year) && Expect(s, pos, '-') && Digits(s, pos, 2, 2, dt.month) &&
-         Expect(s, pos, '-') && Digits(s, pos, 2, 2, dt.day);
-}
-
-bool ParseTime(std::string_view s, std::size_t& pos, DateTime& dt) {
-  if (!(Digits(s, pos, 2, 2, dt.hour) && Expect(s, pos, ':') && Digits(s, pos, 2, 2, dt.minute) &&
-        Expect(s, pos, ':') && Digits(s, pos, 2, 2, dt.second)))
-    return false;
-  if (pos < s.size() && s[pos] == '.') {
-    ++pos;
-    std::size_t start = pos;
-    if (!Digits(s, pos, 1, 6, dt.microsecond)) return false;
-    for (std::size_t n = pos - start; n < 6; ++n) dt.microsecond *= 10;
-  }
-  return true;
-}
-
-// A zone suffix of timestamptz/timetz: "+01", "-03:30", "+05:45:10". The value keeps
-// the session's local time; the offset is dropped.
-bool SkipZone(std::string_view s, std::size_t& pos) {
-  if (pos == s.size()) return true;
-  if (s[pos] != '+' && s[pos] != '-') return false;
-  ++pos;
-  int part = 0;
-  if (!Digits(s, pos, 2, 2, part)) return false;
-  while (pos < s.size() && s[pos] == ':') {
-    ++pos;
-    if (!Digits(s, pos, 2, 2, part)) return false;
-  }
-  return pos == s.size();
-}
-
-std::optional<DateTime> ParseDateTime(std::string_view s, DateTime::Part part, bool zoned) {
-  DateTime dt;
-  dt.part = part;
-  std::size_t pos = 0;
-  bool ok = true;
-  if (part != DateTime::Part::Time) ok = ParseDate(s, pos, dt);
-  if (ok && part == DateTime::Part::DateTime) ok = Expect(s, pos, ' ');
-  if (ok && part != DateTime::Part::Date) ok = ParseTime(s, pos, dt);
-  if (ok) ok = zoned ? SkipZone(s, pos) : pos == s.size();
-  if (!ok) return std::nullopt;  // BC dates, infinity, other DateStyles stay text
-  return dt;
 }
 
 int HexDigit(char c) {
@@ -107,17 +47,6 @@ std::optional<T> ParseNumber(std::string_view s) {
   auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   if (ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
   return v;
-}
-
-std::string FormatDateTime(const DateTime& dt) {
-  char buffer[64];
-  int n = 0;
-  if (dt.part != DateTime::Part::Time)
-    n += std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", dt.year, dt.month, dt.day);
-  if (dt.part == DateTime::Part::DateTime) buffer[n++] = ' ';
-  if (dt.part != DateTime::Part::Date)
-    std::snprintf(buffer + n, sizeof buffer - n, "%02d:%02d:%02d.%06d", dt.hour, dt.minute, dt.second, dt.microsecond);
-  return buffer;
 }
 
 std::string FormatBytes(const Bytes& bytes) {
@@ -172,14 +101,9 @@ Value Decode(Oid oid, const char* text, int length) {
     case kBool:
       if (s == "t" || s == "f") v = Value(s == "t");
       break;
-    case kDate:
-      if (auto dt = ParseDateTime(s, DateTime::Part::Date, false)) v = Value(*dt);
-      break;
-    case kTime: case kTimeTz:
-      if (auto dt = ParseDateTime(s, DateTime::Part::Time, oid == kTimeTz)) v = Value(*dt);
-      break;
-    case kTimestamp: case kTimestampTz:
-      if (auto dt = ParseDateTime(s, DateTime::Part::DateTime, oid == kTimestampTz)) v = Value(*dt);
+    case kDate: case kTime: case kTimeTz: case kTimestamp: case kTimestampTz:
+      // The zone of timestamptz/timetz is dropped: the session's local time is shown.
+      if (auto dt = ParseDateText(s, oid == kTimestampTz || oid == kTimeTz)) v = Value(*dt);
       break;
     case kBytea:
       if (auto b = ParseHexBytes(s)) v = Value(std::move(*b));
@@ -202,7 +126,7 @@ std::optional<std::string> Encode(const Value& value) {
     std::optional<std::string> operator()(const std::string& s) const { return s; }
     std::optional<std::string> operator()(const Bytes& b) const { return FormatBytes(b); }
     std::optional<std::string> operator()(bool b) const { return std::string(b ? "true" : "false"); }
-    std::optional<std::string> operator()(const DateTime& dt) const { return FormatDateTime(dt); }
+    std::optional<std::string> operator()(const DateTime& dt) const { return Value(dt).ToText(); }
   };
   return std::visit(Visitor{}, value.storage());
 }

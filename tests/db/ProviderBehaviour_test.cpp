@@ -393,5 +393,64 @@ const TestSql kPgSql{
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, ProviderBehaviour,
                          testing::Values(ProviderTarget{"PostgreSQL", FreshPg, kPgSql}), PrintTarget);
 
+// ---- ODBC ------------------------------------------------------------------
+
+std::string FreshOdbcSqlite(const std::string& test) {
+  const std::string sqlite = FreshSqliteFile("odbc_" + test);
+  const std::string file = sqlite.substr(sqlite.find("Data Source=") + 12, sqlite.find(";Create") - sqlite.find("Data Source=") - 12);
+  return "Provider=ODBC;DRIVER={SQLite3};Database=" + file;
+}
+
+std::string FreshOdbcPg(const std::string& test) {
+  const std::string db = FreshPgDatabase("odbc", test);
+  const char* port = std::getenv("CARTAVO_TEST_PG_PORT");
+  if (db.empty() || !port) return "";
+  // BoolsAsChar=0: the driver reports booleans as SQL_BIT, not as text.
+  return "Provider=ODBC;DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::string(port) + ";Database=" + db +
+         ";Uid=postgres;Pwd=;BoolsAsChar=0";
+}
+
+// What the SQLite driver reports for the declared types.
+const TestSql kOdbcSqliteSql{
+    {{"INTEGER", adInteger, 4},
+     {"BOOLEAN", adBoolean, 2},
+     {"DATETIME", adDBTimeStamp, 16},
+     {"VARCHAR(40)", adVarChar, 40},
+     {"TEXT", adLongVarChar, 2147483647},
+     {"SMALLINT", adSmallInt, 2},
+     {"BIGINT", adBigInt, 8},
+     {"REAL", adDouble, 8},
+     {"NUMERIC(8,2)", adDouble, 8},
+     {"BLOB", adBinary, 255}},
+    "INTEGER PRIMARY KEY",
+    "",
+    SqliteFill,
+};
+
+const TestSql kOdbcPgSql{
+    {{"INTEGER", adInteger, 4},
+     {"BOOLEAN", adBoolean, 2},
+     {"TIMESTAMP", adDBTimeStamp, 16},
+     {"VARCHAR(40)", adVarChar, 40},
+     {"TEXT", adLongVarChar, 2147483647},
+     {"SMALLINT", adSmallInt, 2},
+     {"BIGINT", adBigInt, 8},
+     {"REAL", adSingle, 4},
+     {"DOUBLE PRECISION", adDouble, 8},
+     {"NUMERIC(8,2)", adNumeric, 8},
+     {"BYTEA", adLongVarBinary, 2147483647},
+     {"CHAR(9)", adChar, 9},
+     {"DATE", adDBDate, 6},
+     {"TIME", adDBTime, 6}},
+    "INTEGER PRIMARY KEY",
+    "public",
+    PgFill,
+};
+
+INSTANTIATE_TEST_SUITE_P(ODBC, ProviderBehaviour,
+                         testing::Values(ProviderTarget{"OdbcSqlite", FreshOdbcSqlite, kOdbcSqliteSql},
+                                         ProviderTarget{"OdbcPostgreSQL", FreshOdbcPg, kOdbcPgSql}),
+                         PrintTarget);
+
 }  // namespace
 }  // namespace db

@@ -1,0 +1,41 @@
+#include "db/ErrorText.h"
+
+#include <cctype>
+
+namespace db {
+namespace {
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+  std::string out;
+  bool blank = false;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank) out.push_back(' ');
+    blank = false;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string Scrub(std::string text, std::string_view secret) {
+  if (secret.empty()) return text;
+  constexpr std::string_view kMask = "****";
+  for (auto at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 1)) {
+    const std::size_t end = at + secret.size();
+    const bool joinedBefore = at > 0 && IsWordChar(text[at - 1]) && IsWordChar(secret.front());
+    const bool joinedAfter = end < text.size() && IsWordChar(text[end]) && IsWordChar(secret.back());
+    if (joinedBefore || joinedAfter) continue;
+    text.replace(at, secret.size(), kMask);
+    at += kMask.size() - 1;
+  }
+  return text;
+}
+
+}  // namespace db

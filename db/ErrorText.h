@@ -1,0 +1,16 @@
+#pragma once
+// Engine messages made fit for an error description.
+#include <string>
+#include <string_view>
+
+namespace db {
+
+// Blanks (the line breaks and tabs of multi-line messages included) folded to one space.
+std::string OneLine(std::string_view text);
+
+// The text with every occurrence of secret that stands as a word of its own (not
+// inside a longer run of letters and digits) replaced by asterisks: a password an
+// engine echoes goes, a short one does not eat into other words.
+std::string Scrub(std::string text, std::string_view secret);
+
+}  // namespace db

@@ -1,0 +1,156 @@
+#include "db/odbc/OdbcSession.h"
+
+#include "db/DbError.h"
+#include "db/LayerErrors.h"
+#include "db/odbc/OdbcError.h"
+
+namespace db::odbc {
+namespace {
+
+constexpr SQLULEN kLoginTimeout = 15;
+constexpr SQLULEN kQueryTimeout = 30;
+
+std::string InfoText(SQLHDBC dbc, SQLUSMALLINT what) {
+  SQLCHAR buffer[256] = {};
+  SQLSMALLINT length = 0;
+  Check(SQLGetInfo(dbc, what, buffer, sizeof buffer, &length), SQL_HANDLE_DBC, dbc);
+  return reinterpret_cast<const char*>(buffer);
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+}  // namespace
+
+// Registers the statement that runs, so interrupt() can cancel it from another thread.
+class Session::Running {
+ public:
+  Running(Session& s, SQLHSTMT stmt) : s_(s) {
+    std::lock_guard lock(s_.mutex_);
+    s_.running_ = stmt;
+  }
+  ~Running() {
+    std::lock_guard lock(s_.mutex_);
+    s_.running_ = nullptr;
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  Session& s_;
+};
+
+Session::Session(const std::string& text, std::string secret) : secret_(std::move(secret)) {
+  SQLHANDLE h = SQL_NULL_HANDLE;
+  Check(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h), SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+  env_.reset(h);
+  Check(SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        SQL_HANDLE_ENV, env_.get());
+  Check(SQLAllocHandle(SQL_HANDLE_DBC, env_.get(), &h), SQL_HANDLE_ENV, env_.get());
+  dbc_.reset(h);
+  // Optional for drivers: one that cannot keep the time-out still connects.
+  SQLSetConnectAttr(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeout), 0);
+  std::string in = text;
+  Check(SQLDriverConnect(dbc_.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, nullptr, 0, nullptr,
+                         SQL_DRIVER_NOPROMPT),
+        SQL_HANDLE_DBC, dbc_.get(), secret_);
+  checkConnection(SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0));
+  learnEngine();
+}
+
+Session::~Session() { close(); }
+
+void Session::learnEngine() {
+  info_.dbmsName = InfoText(dbc_.get(), SQL_DBMS_NAME);
+  const std::string quote = InfoText(dbc_.get(), SQL_IDENTIFIER_QUOTE_CHAR);
+  info_.dialect.identifierQuote = quote.empty() || quote == " " ? '"' : quote[0];
+  info_.dialect.placeholders = sql::PlaceholderStyle::Question;
+  const std::string& name = info_.dbmsName;
+  if (name == "SQLite")
+    info_.dialect.nullSafeEquals = "IS";
+  else if (name == "MySQL" || StartsWith(name, "MariaDB"))
+    info_.dialect.nullSafeEquals = "<=>";
+  else
+    info_.dialect.nullSafeEquals = "IS NOT DISTINCT FROM";
+  info_.limitOffset = name == "SQLite" || name == "PostgreSQL" || name == "MySQL" || StartsWith(name, "MariaDB");
+  SQLUINTEGER batch = 0;
+  checkConnection(SQLGetInfo(dbc_.get(), SQL_BATCH_SUPPORT, &batch, sizeof batch, nullptr));
+  info_.batches = batch != 0;
+  if (name == "PostgreSQL") {
+    // OFFSET pages must see one row order: a synchronized scan could start mid-table.
+    StmtHandle st = statement();
+    execDirect(st.get(), "SET synchronize_seqscans = off");
+  }
+}
+
+void Session::close() noexcept {
+  std::lock_guard lock(mutex_);
+  dbc_.reset();
+  env_.reset();
+}
+
+bool Session::isOpen() const noexcept { return dbc_ != nullptr; }
+
+void Session::requireUsable() const {
+  if (!dbc_) throw errors::InvalidConnection();
+}
+
+StmtHandle Session::statement() {
+  requireUsable();
+  SQLHANDLE h = SQL_NULL_HANDLE;
+  checkConnection(SQLAllocHandle(SQL_HANDLE_STMT, dbc_.get(), &h));
+  StmtHandle st(h);
+  SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kQueryTimeout), 0);  // optional too
+  return st;
+}
+
+SQLRETURN Session::check(SQLRETURN rc, SQLHSTMT stmt) const { return Check(rc, SQL_HANDLE_STMT, stmt, secret_); }
+
+SQLRETURN Session::checkConnection(SQLRETURN rc) const { return Check(rc, SQL_HANDLE_DBC, dbc_.get(), secret_); }
+
+SQLRETURN Session::execDirect(SQLHSTMT stmt, const std::string& sql) {
+  std::string text = sql;
+  Running running(*this, stmt);
+  return check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size())), stmt);
+}
+
+SQLRETURN Session::execute(SQLHSTMT stmt) {
+  Running running(*this, stmt);
+  return check(SQLExecute(stmt), stmt);
+}
+
+SQLRETURN Session::fetch(SQLHSTMT stmt) {
+  Running running(*this, stmt);
+  return check(SQLFetch(stmt), stmt);
+}
+
+Session::Transaction::Transaction(Session& s, bool needed) : s_(s), open_(needed) {
+  if (open_)
+    s_.checkConnection(
+        SQLSetConnectAttr(s_.dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
+}
+
+void Session::Transaction::commit() {
+  if (!open_) return;
+  s_.checkConnection(SQLEndTran(SQL_HANDLE_DBC, s_.dbc_.get(), SQL_COMMIT));
+  open_ = false;
+  s_.checkConnection(
+      SQLSetConnectAttr(s_.dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0));
+}
+
+Session::Transaction::~Transaction() {
+  if (!open_ || !s_.dbc_) return;
+  try {
+    s_.checkConnection(SQLEndTran(SQL_HANDLE_DBC, s_.dbc_.get(), SQL_ROLLBACK));
+    s_.checkConnection(
+        SQLSetConnectAttr(s_.dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0));
+  } catch (const DbError&) {
+    // the write's own failure is the one to report
+  }
+}
+
+void Session::interrupt() noexcept {
+  std::lock_guard lock(mutex_);
+  if (running_) SQLCancel(running_);
+}
+
+}  // namespace db::odbc
