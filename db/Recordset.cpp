@@ -37,8 +37,9 @@ int Field::Type() const { return rs_->Column(index_).type; }
 std::int32_t Field::DefinedSize() const { return rs_->Column(index_).definedSize; }
 
 Value Field::GetValue() const {
-  rs_->Column(index_);
   rs_->RequireCurrent();
+  if (static_cast<std::size_t>(index_) >= rs_->result_->columns().size())
+    throw errors::ItemNotFound("posizione " + std::to_string(index_));
   for (const auto& [column, value] : rs_->pending_)
     if (column == index_) return value;
   return rs_->result_->value(index_);
@@ -65,7 +66,8 @@ long Fields::Count() const {
 }
 
 Field Fields::Item(long index) const {
-  if (index < 0 || index >= Count()) throw errors::ItemNotFound("posizione " + std::to_string(index));
+  rs_->RequireOpen();
+  if (index < 0 || static_cast<std::size_t>(index) >= rs_->result_->columns().size()) throw errors::ItemNotFound("posizione " + std::to_string(index));
   return Field(rs_, static_cast<int>(index));
 }
 

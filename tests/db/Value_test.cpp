@@ -1,0 +1,22 @@
+#include "db/Value.h"
+
+#include <gtest/gtest.h>
+
+namespace db {
+namespace {
+
+TEST(Value, OneTextForEveryKind) {
+  EXPECT_EQ(Value().ToText(), "");
+  EXPECT_EQ(Value(std::int64_t{-9007199254740993}).ToText(), "-9007199254740993");
+  EXPECT_EQ(Value(0.1).ToText(), "0.1");  // the shortest text that reads back the same
+  EXPECT_EQ(Value(-2.5).ToText(), "-2.5");
+  EXPECT_EQ(Value(true).ToText(), "True");
+  EXPECT_EQ(Value(false).ToText(), "False");
+  EXPECT_EQ(Value(Bytes{0x00, 0xab, 0x10}).ToText(), "00ab10");
+  EXPECT_EQ(Value(DateTime{DateTime::Part::DateTime, 2024, 5, 31, 13, 45, 0, 0}).ToText(), "2024-05-31 13:45:00");
+  EXPECT_EQ(Value(DateTime{DateTime::Part::Date, 2024, 5, 31, 13, 45, 0, 0}).ToText(), "2024-05-31");
+  EXPECT_EQ(Value(DateTime{DateTime::Part::Time, 0, 0, 0, 7, 5, 3, 120000}).ToText(), "07:05:03.12");
+}
+
+}  // namespace
+}  // namespace db
