@@ -35,6 +35,12 @@ void frmMain::mnuEsci_Click() {
   close();
 }
 
+void frmMain::closeEvent(QCloseEvent* event) {
+  // A cell still being edited in the grid is written before the window goes.
+  Data1->CommitEdit();
+  QMainWindow::closeEvent(event);
+}
+
 void frmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   Form_Resize();

@@ -1,23 +1,60 @@
 #pragma once
+#include <QPointer>
 #include <QTableView>
 
-class QStandardItemModel;
+#include <functional>
+
+class CellEditor;
+class GridDelegate;
+class QKeyEvent;
+class RecordsetModel;
 namespace db { class Recordset; }
 
-// The grid Data1: rows of a record set, edited in place. Until it is bound it shows
-// two empty columns.
+// The grid Data1: rows of a record set, edited in place. The current cell is always
+// open for editing; a changed cell is written through the record set as soon as the
+// user leaves it. No rows are added or deleted. Until it is bound it shows two empty
+// columns.
 class DataGrid : public QTableView {
   Q_OBJECT
 
  public:
   explicit DataGrid(QWidget* parent = nullptr);
 
-  // The record set to show; nullptr unbinds. The grid does not own it.
+  // The record set to show; nullptr unbinds. The grid does not own it. An edit still
+  // open is written first, to the rows it was made on.
   void setDataSource(db::Recordset* source);
-  // Rebuilds columns and rows from the source last assigned.
+  // Rebuilds columns and rows from the source last assigned. Raises DbError when the
+  // source cannot be read; the grid is then empty.
   void ReBind();
   void setAllowUpdate(bool allow);
+  bool AllowUpdate() const { return allowUpdate_; }
+
+  // Writes the cell being edited, if it changed, and closes its editor.
+  void CommitEdit();
+  // Where a refused write is told; by default a message box titled "Cartavo".
+  void setErrorReporter(std::function<void(const QString&)> report);
+
+ protected:
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  QStandardItemModel* unbound_;
+  friend class GridDelegate;
+  void EditorOpened(CellEditor* editor);
+  // Keys that move between cells or leave the grid; false lets the editor have it.
+  bool EditorKey(CellEditor& editor, const QKeyEvent& key);
+  void MoveTo(CursorAction action, Qt::KeyboardModifiers modifiers);
+  void SizeColumns();
+  void SizeAllRows(int height);
+
+  RecordsetModel* model_;
+  GridDelegate* delegate_;
+  db::Recordset* source_ = nullptr;
+  QPointer<CellEditor> editor_;
+  bool allowUpdate_ = true;
+  bool sizingRows_ = false;
 };

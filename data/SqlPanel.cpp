@@ -1,14 +1,30 @@
 // SQL command panel: runs the editor's text, or clears it.
+#include <QPlainTextEdit>
+
 #include "app/frmMain.h"
+#include "data/SqlCommand.h"
+#include "db/Ado.h"
+#include "db/lifecycle/CaughtError.h"
+#include "db/lifecycle/LogTarget.h"
+
+void frmMain::cmdExecute_Click() { EseguiSQL(); }
+
+void frmMain::cmdDelete_Click() { txtSQL->setPlainText(QString()); }
 
 void frmMain::EseguiSQL() {
-  // Placeholder until the SQL panel lands.
-}
-
-void frmMain::cmdExecute_Click() {
-  // Placeholder until the SQL panel lands.
-}
-
-void frmMain::cmdDelete_Click() {
-  // Placeholder until the SQL panel lands.
+  try {
+    const std::string text = txtSQL->toPlainText().toStdString();
+    const std::string_view trimmed = data::TrimSpaces(text);
+    if (data::IsQuery(trimmed)) {
+      LeggiDati(QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())));
+      return;
+    }
+    Conn.Execute(std::string(trimmed), db::adExecuteNoRecords);
+  } catch (...) {
+    const CaughtError e = CurrentError();
+    ScriviEvento(e.description, e.number, true);
+    ScriviEvento("Esecuzione comandi SQL fallita su " + LogTarget(DSN), 0, true);
+    return;
+  }
+  ScriviEvento("Esecuzione comandi SQL effettuata correttamente su " + LogTarget(DSN), 0, false);
 }

@@ -1,10 +1,73 @@
 // Table data view: the grid shows the rows of a table or a query.
-#include "app/frmMain.h"
+#include <QApplication>
 
-void frmMain::LeggiDati(QString) {
-  // Placeholder until the table data view lands.
+#include "app/DoEvents.h"
+#include "app/ListView.h"
+#include "app/frmMain.h"
+#include "data/DataGrid.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "db/SqlText.h"
+#include "db/lifecycle/CaughtError.h"
+#include "db/lifecycle/LogTarget.h"
+#include "db/lifecycle/UserInputHold.h"
+#include "schema/TableQuery.h"
+
+namespace {
+
+// The busy pointer for as long as the data are read, whatever way the read ends.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// The connection's own quoting; without an open connection the standard one, and
+// the open of the query then reports the missing connection.
+std::string Quoted(const db::Connection& conn, std::string_view name) {
+  try {
+    return conn.QuoteIdentifier(name);
+  } catch (const db::DbError&) {
+    return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
+  }
 }
 
+}  // namespace
+
 void frmMain::mnuLeggiDatiTabella_Click() {
-  // Placeholder until the table data view lands.
+  const ListItem item = LwTabelle->SelectedItem();
+  if (item.isNull()) return;
+  const auto quote = [this](std::string_view name) { return Quoted(Conn, name); };
+  LeggiDati(QString::fromStdString(
+      schema::SelectAllFrom(item.UserValue().toStdString(), item.Text().toStdString(), quote)));
+}
+
+void frmMain::LeggiDati(QString query) {
+  // A cell still being edited belongs to the rows shown now: written before they go.
+  Data1->CommitEdit();
+  const UserInputHold hold;
+  const BusyPointer busy;
+  try {
+    if (!RsDati) {
+      RsDati = std::make_unique<db::Recordset>();
+    } else if (RsDati->State() == db::adStateOpen) {
+      // The grid lets go of the rows before they are closed.
+      Data1->setDataSource(nullptr);
+      Data1->ReBind();
+      RsDati->Close();
+    }
+    RsDati->Open(query.toStdString(), Conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
+    Data1->setDataSource(RsDati.get());
+    Data1->ReBind();
+    DoEvents();
+    Data1->setAllowUpdate(true);
+  } catch (...) {
+    const CaughtError e = CurrentError();
+    ScriviEvento(e.description, e.number, true);
+    ScriviEvento("Lettura dati fallita su " + LogTarget(DSN), 0, true);
+    return;
+  }
+  ScriviEvento("Lettura dati effettuata correttamente su " + LogTarget(DSN), 0, false);
 }

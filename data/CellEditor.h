@@ -1,0 +1,35 @@
+#pragma once
+#include <QLineEdit>
+
+class QAction;
+
+// The editor of the grid's current cell. It holds the whole value, however long, and
+// can hold NULL apart from an empty text: "Imposta a NULL" in its context menu, or
+// Ctrl+0. Typing turns NULL back into text.
+class CellEditor final : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit CellEditor(QWidget* parent);
+
+  // Shows a stored value; the editor counts as unchanged until the user edits it.
+  void Show(const QString& text, bool isNull);
+  void SetNull();
+  bool isNull() const { return null_; }
+  bool changed() const { return changed_; }
+
+ signals:
+  // The value differs, or no longer differs, from the one shown.
+  void ChangedState(bool changed);
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void MarkNull(bool isNull);
+  void MarkChanged(bool changed);
+
+  QAction* setNull_;
+  bool null_ = false;
+  bool changed_ = false;
+};

@@ -1,0 +1,40 @@
+#include "data/GridDelegate.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include "data/CellEditor.h"
+#include "data/DataGrid.h"
+#include "data/RecordsetModel.h"
+
+GridDelegate::GridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  painter->fillRect(option.rect, option.palette.base());
+  QStyledItemDelegate::paint(painter, option, index);
+}
+
+QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
+  auto* editor = new CellEditor(parent);
+  grid_->EditorOpened(editor);
+  return editor;
+}
+
+void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  if (auto* e = qobject_cast<CellEditor*>(editor))
+    e->Show(index.data(Qt::EditRole).toString(), index.data(RecordsetModel::NullRole).toBool());
+}
+
+void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+  auto* e = qobject_cast<CellEditor*>(editor);
+  if (!e || !e->changed()) return;
+  model->setData(index, e->isNull() ? QVariant() : QVariant(e->text()), Qt::EditRole);
+  setEditorData(editor, index);
+}
+
+bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* editor = qobject_cast<CellEditor*>(object);
+  if (editor && event->type() == QEvent::KeyPress && grid_->EditorKey(*editor, *static_cast<QKeyEvent*>(event)))
+    return true;
+  return QStyledItemDelegate::eventFilter(object, event);
+}

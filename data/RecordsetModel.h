@@ -1,0 +1,79 @@
+#pragma once
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "data/CellText.h"
+#include "db/Value.h"
+
+namespace db { class Recordset; }
+
+// The rows of a record set for the grid, read only as the view asks for them: data()
+// positions the record set on the row and reads its fields. A bounded number of rows
+// is kept as shown; the provider under the record set keeps its own bounded pages.
+// Nothing here throws into Qt: a row that cannot be read shows empty cells.
+class RecordsetModel final : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // True when the cell's value is NULL (EditRole then holds the empty text).
+  static constexpr int NullRole = Qt::UserRole + 1;
+  static constexpr std::size_t kKeptRows = 1024;
+  static constexpr int kFetchRows = 256;
+
+  struct Column {
+    QString name;
+    int type = 0;
+    std::int32_t definedSize = 0;
+  };
+
+  explicit RecordsetModel(QObject* parent = nullptr);
+
+  // Takes the columns and rows of the source afresh; nullptr leaves the model empty.
+  void Bind(db::Recordset* source);
+  db::Recordset* source() const { return source_; }
+  const std::vector<Column>& columns() const { return columns_; }
+  void setEditable(bool editable);
+  // Told the data layer's message when a write is refused.
+  void setErrorReporter(std::function<void(const QString&)> report) { report_ = std::move(report); }
+  // The row that the record selector marks, and whether its cell is being edited.
+  void setCurrentRow(int row, bool editing);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Writes the value at once (an invalid QVariant writes NULL); a refused write is
+  // reported, cancelled on the record set and the cell shows the read value again.
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+
+ private:
+  using Cells = std::vector<data::CellText>;
+  const Cells& Shown(int row) const;
+  std::optional<db::Value> Read(int row, int column) const;
+  void Forget(int row);
+  // The data layer's message when the write is refused.
+  std::optional<QString> Write(int row, int column, const QVariant& value);
+  bool RowExists(std::int64_t row) const;
+
+  db::Recordset* source_ = nullptr;
+  std::vector<Column> columns_;
+  int rows_ = 0;
+  bool countKnown_ = true;
+  bool editable_ = true;
+  int currentRow_ = -1;
+  bool editing_ = false;
+  bool writing_ = false;
+  std::function<void(const QString&)> report_;
+  // Rows as shown, most recently used first.
+  mutable std::list<int> recent_;
+  mutable std::unordered_map<int, std::pair<std::list<int>::iterator, Cells>> kept_;
+};

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "tests/data/GridDriver.h"
+
+namespace {
+
+const char* kShop =
+    "CREATE TABLE libri (id INTEGER PRIMARY KEY, titolo VARCHAR(60), prezzo REAL, note TEXT);"
+    "INSERT INTO libri VALUES (1, 'Il nome della rosa', 12.5, NULL), (2, '', 9, 'x');"
+    "CREATE TABLE \"Listino prezzi\" (codice CHAR(6) PRIMARY KEY, prezzo NUMERIC(8,2));"
+    "INSERT INTO \"Listino prezzi\" VALUES ('A1', 3.5);"
+    "CREATE TABLE \"a]b\" (x VARCHAR(7));";
+
+void ExpectErrorThen(const std::vector<Row>& log, const Row& summary) {
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_TRUE(log[0].text.startsWith("Err. n.") && log[0].text != "Err. n.0") << log[0];
+  EXPECT_FALSE(log[0].sub1.isEmpty());
+  EXPECT_EQ(log[1], summary);
+}
+
+class DataView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    d.w->Conne(text, "", "");
+    d.NewLog();
+  }
+  QTemporaryDir dir;
+  QString file = MakeSqlite(dir, "negozio.db", kShop);
+  QString text = SqliteText(file);
+  GridDriver d;
+};
+
+TEST_F(DataView, TablesLoadOneAfterTheOtherOnTheSameRecordset) {
+  d.Trigger("mnuLeggiDatiTabella");
+  EXPECT_TRUE(d.NewLog().empty()) << "nothing selected";
+  EXPECT_EQ(d.probe.RsDati(), nullptr);
+
+  d.ClickTable("libri");
+  d.NewLog();
+  d.Trigger("mnuLeggiDatiTabella");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + text)});
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(d.Headings(), (QStringList{"id", "titolo", "prezzo", "note"}));
+  ASSERT_EQ(d.RowCount(), 2);
+  EXPECT_EQ(d.Cell(0, 1), "Il nome della rosa");
+  EXPECT_EQ(d.Cell(0, 3), "NULL");
+  EXPECT_TRUE(d.model()->index(0, 3).data(Qt::FontRole).value<QFont>().italic());
+  EXPECT_EQ(d.Cell(1, 1), "") << "an empty text is not NULL";
+  EXPECT_EQ(d.model()->index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+            Qt::AlignRight);
+  db::Recordset* first = d.probe.RsDati();
+
+  // A name with blanks, and one with a bracket, go through the engine's quoting.
+  for (const char* table : {"Listino prezzi", "a]b"}) {
+    d.ClickTable(table);
+    d.NewLog();
+    d.Trigger("mnuLeggiDatiTabella");
+    EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + text)}) << table;
+  }
+  EXPECT_EQ(d.probe.RsDati(), first) << "created once, reused";
+  EXPECT_EQ(d.Headings(), QStringList{"x"});
+  EXPECT_EQ(d.RowCount(), 0) << "no rows is a success";
+}
+
+TEST_F(DataView, ARejectedQueryLogsTwoLinesAndGivesThePointerBack) {
+  d.probe.LeggiDati("SELECT * FROM libri");
+  d.NewLog();
+  d.probe.LeggiDati("SELECT * FROM manca");
+  ExpectErrorThen(d.NewLog(), Err0("Lettura dati fallita su " + text));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(d.probe.RsDati()->State(), db::adStateClosed);
+  EXPECT_EQ(d.RowCount(), 0) << "the grid let go of the closed rows";
+}
+
+TEST_F(DataView, TheFirstSixCharactersDecideBetweenQueryAndCommand) {
+  d.RunSql("   select titolo FROM libri ORDER BY id");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + text)});
+  EXPECT_EQ(d.Cell(0, 0), "Il nome della rosa");
+
+  for (const char* command : {"\nSELECT 1", "\tSELECT 1", "WITH x AS (SELECT 1) SELECT * FROM x"}) {
+    d.RunSql(command);
+    EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Esecuzione comandi SQL effettuata correttamente su " + text)});
+    EXPECT_EQ(d.Headings(), QStringList{"titolo"}) << "the grid does not change";
+  }
+
+  d.RunSql("SELECTED");
+  ExpectErrorThen(d.NewLog(), Err0("Lettura dati fallita su " + text));
+
+  d.RunSql("UPDATE libri SET prezzo = prezzo + 1");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Esecuzione comandi SQL effettuata correttamente su " + text)});
+  EXPECT_EQ(SqliteScalar(file, "SELECT prezzo FROM libri WHERE id = 1"), "13.5");
+  d.RunSql("UPDATE manca SET a = 1");
+  ExpectErrorThen(d.NewLog(), Err0("Esecuzione comandi SQL fallita su " + text));
+  EXPECT_EQ(d.probe.txtSQL()->toPlainText(), "UPDATE manca SET a = 1") << "Esegui keeps the text";
+  d.RunSql("");
+  ExpectErrorThen(d.NewLog(), Err0("Esecuzione comandi SQL fallita su " + text));
+
+  d.probe.txtSQL()->setPlainText("DELETE FROM libri");
+  QTest::mouseClick(d.probe.cmdDelete(), Qt::LeftButton);
+  EXPECT_EQ(d.probe.txtSQL()->toPlainText(), "");
+  EXPECT_TRUE(d.NewLog().empty());
+
+  d.Trigger("mnuDisconnetti");
+  d.NewLog();
+  d.RunSql("UPDATE libri SET prezzo = 0");
+  ExpectErrorThen(d.NewLog(), Err0("Esecuzione comandi SQL fallita su " + text));
+}
+
+TEST(DataViewUnconnected, QueriesAndCommandsFailWithAnEmptyTarget) {
+  GridDriver d;
+  d.RunSql("SELECT 1");
+  ExpectErrorThen(d.NewLog(), Err0("Lettura dati fallita su "));
+  ASSERT_NE(d.probe.RsDati(), nullptr);
+  EXPECT_EQ(d.probe.RsDati()->State(), db::adStateClosed);
+  d.RunSql("DELETE FROM t");
+  ExpectErrorThen(d.NewLog(), Err0("Esecuzione comandi SQL fallita su "));
+}
+
+}  // namespace
