@@ -167,9 +167,10 @@ void RowPager::remember(std::int64_t row, const Value* cells) {
   if (keys == 0) return;
   anchors_[row] = RowKey(cells, cells + keys);
   if (anchors_.size() <= kMaxAnchors) return;
-  bool drop = false;  // thin out evenly: every other anchor goes
+  bool keepThis = false;  // thin out evenly: every other anchor goes
   for (auto it = anchors_.begin(); it != anchors_.end();) {
-    it = (drop = !drop) ? std::next(it) : anchors_.erase(it);
+    keepThis = !keepThis;
+    it = keepThis ? std::next(it) : anchors_.erase(it);
   }
 }
 

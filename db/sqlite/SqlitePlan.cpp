@@ -152,20 +152,45 @@ std::optional<KeysetPlan> PlanKeyset(const Session& s, Prepared& q, const std::s
   return plan;
 }
 
+namespace {
+
+// Why column i cannot be written by itself (empty: it can, given its table's key).
+std::string WhyNotColumn(const Prepared& q, std::size_t i) {
+  const ColumnInfo& c = q.columns[i];
+  if (c.baseTable.empty()) return "la colonna \"" + c.name + "\" è calcolata (espressione, aggregato o costante)";
+  if (!q.viewOf[i].empty()) return "la colonna \"" + c.name + "\" viene dalla vista \"" + q.viewOf[i] + "\"";
+  return "";
+}
+
+// Fills the key of table n from the result's columns; the reason when it is not there.
+std::string FindKey(const Prepared& q, const EditPlan& e, int n, const TableId& t, const std::vector<std::string>& pk,
+                    EditTarget& target) {
+  if (pk.empty()) return "la tabella \"" + t.second + "\" non ha una chiave primaria";
+  for (const std::string& k : pk) {
+    std::size_t i = 0;
+    while (i < q.columns.size() && !(e.targetOf[i] == n && SameName(q.columns[i].baseColumn, k))) ++i;
+    if (i == q.columns.size())
+      return "nel risultato manca la colonna \"" + k + "\", chiave della tabella \"" + t.second + "\"";
+    target.keys.emplace_back(static_cast<int>(i), Quoted(k));
+  }
+  return "";
+}
+
+bool IsKeyCell(const EditTarget& t, std::size_t i) {
+  return std::any_of(t.keys.begin(), t.keys.end(), [&](const auto& k) { return k.first == static_cast<int>(i); });
+}
+
+}  // namespace
+
 EditPlan PlanEdits(const Session& s, Prepared& q) {
   EditPlan e;
   std::map<TableId, int> index;
   for (std::size_t i = 0; i < q.columns.size(); ++i) {
-    const ColumnInfo& c = q.columns[i];
-    e.types.push_back(c.type);
-    e.targetOf.push_back(-1);
-    e.whyNot.emplace_back();
-    if (c.baseTable.empty())
-      e.whyNot[i] = "la colonna \"" + c.name + "\" è calcolata (espressione, aggregato o costante)";
-    else if (!q.viewOf[i].empty())
-      e.whyNot[i] = "la colonna \"" + c.name + "\" viene dalla vista \"" + q.viewOf[i] + "\"";
-    else
-      e.targetOf[i] = index.try_emplace({c.baseSchema, c.baseTable}, static_cast<int>(index.size())).first->second;
+    e.types.push_back(q.columns[i].type);
+    e.whyNot.push_back(WhyNotColumn(q, i));
+    e.targetOf.push_back(!e.whyNot.back().empty() ? -1
+                         : index.try_emplace({q.columns[i].baseSchema, q.columns[i].baseTable},
+                                             static_cast<int>(index.size())).first->second);
   }
   e.targets.resize(index.size());
   for (const auto& [t, n] : index) {
@@ -173,24 +198,13 @@ EditPlan PlanEdits(const Session& s, Prepared& q) {
     target.table = sql::QualifiedName(sql::kSqlite, t.first, t.second);
     const std::vector<std::string> pk = PrimaryKey(s, t);
     MarkKeys(q.columns, t, pk);
-    std::string missing = pk.empty() ? "la tabella \"" + t.second + "\" non ha una chiave primaria" : "";
-    std::vector<bool> used(q.columns.size());
-    for (const std::string& k : pk) {
-      std::size_t i = 0;
-      while (i < q.columns.size() && !(e.targetOf[i] == n && SameName(q.columns[i].baseColumn, k))) ++i;
-      if (i == q.columns.size()) {
-        missing = "nel risultato manca la colonna \"" + k + "\", chiave della tabella \"" + t.second + "\"";
-        break;
-      }
-      used[i] = true;
-      target.keys.emplace_back(static_cast<int>(i), Quoted(k));
-    }
+    const std::string missing = FindKey(q, e, n, t, pk, target);
     for (std::size_t i = 0; i < q.columns.size(); ++i) {
       if (e.targetOf[i] != n) continue;
       if (!missing.empty()) {
         e.targetOf[i] = -1;
         e.whyNot[i] = missing;
-      } else if (!used[i]) {
+      } else if (!IsKeyCell(target, i)) {
         target.columns.emplace_back(static_cast<int>(i), Quoted(q.columns[i].baseColumn));
       }
     }
