@@ -98,6 +98,7 @@ QWidget* ConnectionDialog::makeFieldsPage() {
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(top);
   layout->addWidget(stkDetails_);
+  layout->addSpacing(6);
   layout->addLayout(testRow);
   layout->addWidget(lblTest_);
   layout->addStretch();
@@ -130,8 +131,10 @@ QWidget* ConnectionDialog::makeSqlitePage() {
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(txtFile_);
   fileRow->addWidget(cmdBrowse);
+  auto* fileLabel = new QLabel("&File di database:", page);
+  fileLabel->setBuddy(txtFile_);
   auto* form = new QFormLayout;
-  form->addRow("&File di database:", fileRow);
+  form->addRow(fileLabel, fileRow);
   form->addRow(QString(), chkCreate_);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
