@@ -118,9 +118,18 @@ TEST(ConnectionDialog, CancelLogsOneLineAndTheSampleConnectsInOneClick) {
 }
 
 TEST(ConnectionDialog, FieldsTextAndTestAgree) {
+  QTemporaryDir dir;
+  QFile ini(dir.filePath("odbc.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[magazzino]\nDriver=SQLite3\nDatabase=/tmp/magazzino.db\n");
+  ini.close();
+  qputenv("ODBCINI", ini.fileName().toLocal8Bit());
   ConnectionDialog dialog;
+  qunsetenv("ODBCINI");
   auto* provider = dialog.findChild<QComboBox*>("cboProvider");
   EXPECT_GE(provider->findText("Driver ODBC: SQLite3"), 0) << "installed ODBC drivers are offered";
+  provider->setCurrentIndex(provider->findText("Origine dati ODBC: magazzino (SQLite3)"));
+  EXPECT_EQ(dialog.connectionText(), "Provider=ODBC;DSN=magazzino");
   provider->setCurrentIndex(provider->findText("PostgreSQL (server)"));
   dialog.findChild<QLineEdit*>("txtServer")->setText("localhost");
   dialog.findChild<QLineEdit*>("txtPassword")->setText("x;y");
