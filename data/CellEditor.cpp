@@ -13,6 +13,8 @@ CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), setNull_(new QActio
   // The whole value, however long: a cut value would be written back cut.
   setMaxLength(std::numeric_limits<int>::max());
   setFrame(false);
+  // Without a frame the line edit paints no background of its own.
+  setAutoFillBackground(true);
   setNull_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   setNull_->setShortcutContext(Qt::WidgetShortcut);
   setNull_->setShortcutVisibleInContextMenu(true);

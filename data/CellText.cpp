@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "db/Ado.h"
 #include "db/DbError.h"
@@ -46,6 +47,16 @@ std::string Preview(const db::Bytes& b) {
   if (b.size() > kPreviewBytes) out += kEllipsis;
   if (!out.empty()) out += ' ';
   return out + "(" + std::to_string(b.size()) + " byte)";
+}
+
+// Plain decimal digits for the magnitudes a table holds; exponents only beyond them.
+std::string NumberText(double v) {
+  const double magnitude = std::abs(v);
+  const bool plain = magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e15);
+  char buf[512];
+  const auto r = plain ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                       : std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
 }
 
 template <class T>
@@ -112,10 +123,10 @@ CellText Shown(const db::Value& v, int type) {
   if (v.Is<db::Bytes>()) return {Preview(v.Get<db::Bytes>()), CellKind::Binary, false};
   if (v.Is<bool>()) return {v.ToText(), CellKind::Boolean, false};
   if (v.Is<db::DateTime>()) return {v.ToText(), CellKind::Date, false};
-  return {v.ToText(), CellKind::Number, true};
+  return {EditText(v), CellKind::Number, true};
 }
 
-std::string EditText(const db::Value& v) { return v.ToText(); }
+std::string EditText(const db::Value& v) { return v.Is<double>() ? NumberText(v.Get<double>()) : v.ToText(); }
 
 db::Value FromEdit(const std::string& text, int type) {
   if (IsBinaryType(type)) return FromHex(text);

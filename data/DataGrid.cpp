@@ -16,7 +16,6 @@
 
 namespace {
 
-const QColor kDividers(128, 128, 128);   // dark grey lines between rows and columns
 const QColor kEmptyArea(192, 192, 192);  // the area below the last row
 constexpr int kCellMargin = 8;           // pixels beside the text of a cell or a heading
 constexpr QAbstractItemView::EditTriggers kEditing =
@@ -49,9 +48,8 @@ DataGrid::DataGrid(QWidget* parent)
   setVerticalScrollMode(ScrollPerItem);
   setHorizontalScrollMode(ScrollPerPixel);
 
-  QPalette lines = palette();
-  lines.setColor(QPalette::Mid, kDividers);
-  setPalette(lines);
+  // The delegate draws the dividers: the style's grid colour is too light.
+  setShowGrid(false);
   QPalette empty = viewport()->palette();
   empty.setColor(QPalette::Base, kEmptyArea);
   viewport()->setPalette(empty);
@@ -147,7 +145,9 @@ void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
 void DataGrid::EditorOpened(CellEditor* editor) {
   editor_ = editor;
   // The editor sits on the grid's grey empty area: it takes the cells' colours.
-  editor->setPalette(palette());
+  QPalette cell = editor->palette();
+  cell.setColor(QPalette::Base, palette().color(QPalette::Base));
+  editor->setPalette(cell);
   connect(editor, &CellEditor::ChangedState, this,
           [this](bool changed) { model_->setCurrentRow(currentIndex().row(), changed); });
 }
@@ -198,10 +198,12 @@ void DataGrid::MoveTo(CursorAction action, Qt::KeyboardModifiers modifiers) {
 void DataGrid::SizeColumns() {
   const QFontMetrics cells(font());
   const QFontMetrics headings(horizontalHeader()->font());
-  const int widest = data::kMaxColumnChars * cells.averageCharWidth() + kCellMargin;
+  // Digits are wider than the average letter, and dates and numbers are all digits.
+  const int charWidth = std::max(cells.averageCharWidth(), cells.horizontalAdvance(QLatin1Char('0')));
+  const int widest = data::kMaxColumnChars * charWidth + kCellMargin;
   const auto& columns = model_->columns();
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    const int byField = data::ColumnChars(columns[i].type, columns[i].definedSize) * cells.averageCharWidth();
+    const int byField = data::ColumnChars(columns[i].type, columns[i].definedSize) * charWidth;
     const int byHeading = headings.horizontalAdvance(columns[i].name) + kCellMargin;
     horizontalHeader()->resizeSection(static_cast<int>(i), std::min(std::max(byField, byHeading) + kCellMargin, widest));
   }

@@ -9,9 +9,24 @@
 
 GridDelegate::GridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
+namespace {
+const QColor kDividers(128, 128, 128);  // dark grey lines between rows and columns
+}  // namespace
+
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  painter->fillRect(option.rect, option.palette.base());
+  const QRect& r = option.rect;
+  painter->fillRect(r, option.palette.base());
   QStyledItemDelegate::paint(painter, option, index);
+  painter->save();
+  painter->setPen(kDividers);
+  painter->drawLine(r.bottomLeft(), r.bottomRight());
+  painter->drawLine(r.topRight(), r.bottomRight());
+  painter->restore();
+}
+
+void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                        const QModelIndex&) const {
+  editor->setGeometry(option.rect.adjusted(0, 0, -1, -1));
 }
 
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
@@ -21,8 +36,10 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 }
 
 void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-  if (auto* e = qobject_cast<CellEditor*>(editor))
-    e->Show(index.data(Qt::EditRole).toString(), index.data(RecordsetModel::NullRole).toBool());
+  auto* e = qobject_cast<CellEditor*>(editor);
+  if (!e) return;
+  e->setAlignment(index.data(Qt::TextAlignmentRole).value<Qt::Alignment>());
+  e->Show(index.data(Qt::EditRole).toString(), index.data(RecordsetModel::NullRole).toBool());
 }
 
 void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {

@@ -3,8 +3,8 @@
 
 class DataGrid;
 
-// Cells of the grid: painted on the cell colour over the grid's grey empty area, and
-// edited in a CellEditor whose navigation keys the grid handles.
+// Cells of the grid: painted on the cell colour over the grid's grey empty area with
+// dark grey dividers, and edited in a CellEditor whose navigation keys the grid handles.
 class GridDelegate final : public QStyledItemDelegate {
   Q_OBJECT
 
@@ -13,6 +13,9 @@ class GridDelegate final : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  // The editor leaves the cell's dividers showing.
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
   // Writes only what the user changed, then shows what is stored.
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;

@@ -20,6 +20,8 @@ TEST(CellText, NullStandsApartFromAnEmptyText) {
 TEST(CellText, NumbersRightDatesAndTextLeft) {
   EXPECT_EQ(Shown(db::Value(-42), db::adInteger), (CellText{"-42", CellKind::Number, true}));
   EXPECT_EQ(Shown(db::Value(2.5), db::adDouble), (CellText{"2.5", CellKind::Number, true}));
+  EXPECT_EQ(Shown(db::Value(500000.0), db::adDouble).text, "500000") << "no exponent for plain numbers";
+  EXPECT_EQ(Shown(db::Value(1e300), db::adDouble).text, "1e+300");
   EXPECT_TRUE(Shown(db::Value("12.50"), db::adNumeric).rightAligned) << "a decimal read as text";
   const db::DateTime when{db::DateTime::Part::DateTime, 2024, 5, 31, 13, 45, 0, 0};
   EXPECT_EQ(Shown(db::Value(when), db::adDBTimeStamp), (CellText{"2024-05-31 13:45:00", CellKind::Date, false}));

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "data/RecordsetModel.h"
+#include "db/LayerErrors.h"
+#include "db/Recordset.h"
+
+namespace {
+
+// Rows "r0", "r1"... of a result that cannot tell its size and refuses every write;
+// one row may fail to read.
+class Unsized final : public db::Result {
+ public:
+  explicit Unsized(std::int64_t rows) : rows_(rows) {}
+  const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
+  bool fetch(std::int64_t row) override {
+    if (row == broken) throw db::DbError(-1, "rotta");
+    at_ = row;
+    return row >= 0 && row < rows_;
+  }
+  db::Value value(int) const override { return db::Value("r" + std::to_string(at_)); }
+  bool isNull(int) const override { return false; }
+  std::optional<std::int64_t> size() override { return std::nullopt; }
+  std::int64_t rowsRead() const override { return 0; }
+  void update(std::int64_t, const std::vector<std::pair<int, db::Value>>&) override { throw db::errors::RowChanged(); }
+
+  std::int64_t broken = -1;
+
+ private:
+  std::int64_t rows_;
+  std::int64_t at_ = 0;
+  std::vector<db::ColumnInfo> columns_ = [] {
+    db::ColumnInfo c;
+    c.name = "nome";
+    c.type = db::adVarChar;
+    return std::vector{c};
+  }();
+};
+
+TEST(RecordsetModel, RowsOfAnUnknownCountGrowToTheirEnd) {
+  db::Recordset rs;
+  rs.OpenResult(std::make_unique<Unsized>(1000), db::adLockOptimistic);
+  RecordsetModel model;
+  model.Bind(&rs);
+  EXPECT_EQ(model.rowCount(), RecordsetModel::kFetchRows);
+  while (model.canFetchMore({})) model.fetchMore({});
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_EQ(model.index(999, 0).data().toString(), "r999");
+}
+
+TEST(RecordsetModel, ReadFailuresShowEmptyCellsAndRefusalsAreTold) {
+  auto result = std::make_unique<Unsized>(10);
+  Unsized* raw = result.get();
+  db::Recordset rs;
+  rs.OpenResult(std::move(result), db::adLockOptimistic);
+  RecordsetModel model;
+  QStringList told;
+  model.setErrorReporter([&](const QString& m) { told << m; });
+  model.Bind(&rs);
+  raw->broken = 3;
+  EXPECT_EQ(model.index(3, 0).data().toString(), "");
+  EXPECT_EQ(model.index(3, 0).data(Qt::EditRole).toString(), "");
+  EXPECT_EQ(model.index(4, 0).data().toString(), "r4");
+  EXPECT_TRUE(told.isEmpty()) << "reads are not told";
+
+  EXPECT_FALSE(model.setData(model.index(5, 0), QString("nuovo"), Qt::EditRole));
+  ASSERT_EQ(told.size(), 1);
+  EXPECT_EQ(told[0].toStdString(), db::errors::RowChanged().Description());
+  EXPECT_EQ(model.index(5, 0).data().toString(), "r5");
+  EXPECT_EQ(rs.EditMode(), db::adEditNone);
+}
+
+}  // namespace
