@@ -12,6 +12,7 @@ struct CapturedMessageBox {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
+  Qt::TextFormat format = Qt::AutoText;
 };
 
 inline CapturedMessageBox CaptureMessageBox(const std::function<void()>& action) {
@@ -21,7 +22,7 @@ inline CapturedMessageBox CaptureMessageBox(const std::function<void()>& action)
   QObject::connect(&poll, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen = {true, box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+    seen = {true, box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textFormat()};
     box->done(QMessageBox::Ok);
   });
   poll.start();

@@ -219,9 +219,16 @@ TEST_F(Window, EventLogLinesAndTheirMessageBox) {
   EXPECT_EQ(info.icon, QMessageBox::Information);
   EXPECT_EQ(info.text, "Connessione effettuata correttamente a x");
 
+  // A description is shown as written, never read as markup.
+  p.ScriviEvento("<b>near \"<\": syntax error</b>", 1, true);
+  log->setCurrentIndex(log->model()->index(4, 0));
+  const CapturedMessageBox markup = CaptureMessageBox([&] { p.txtEvent_DblClick(); });
+  EXPECT_EQ(markup.text, "<b>near \"<\": syntax error</b>");
+  EXPECT_EQ(markup.format, Qt::PlainText);
+
   // A new line does not take the selection; the log keeps every line.
   for (int i = 0; i < 500; ++i) p.ScriviEvento(QString::number(i), 0, false);
-  EXPECT_EQ(log->SelectedItem().Index(), 1);
-  EXPECT_EQ(lines.Count(), 504);
-  EXPECT_EQ(lines.Item(504).SubItems(1), "499");
+  EXPECT_EQ(log->SelectedItem().Index(), 5);
+  EXPECT_EQ(lines.Count(), 505);
+  EXPECT_EQ(lines.Item(505).SubItems(1), "499");
 }
