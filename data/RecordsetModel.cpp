@@ -134,7 +134,9 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
     return false;
   writing_ = true;
   const std::optional<QString> refused = Write(index.row(), index.column(), value);
-  Forget(index.row());
+  // A written row reads back what is stored; a refused one keeps what was read,
+  // which a closed connection could not give again.
+  if (!refused) Forget(index.row());
   emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
   // Told once the cell shows the stored value again.
   if (refused && report_) report_(*refused);

@@ -70,13 +70,21 @@ TEST_F(GridEdit, AConflictingEditIsRefusedAndTheCellShowsTheReadValue) {
   EXPECT_EQ(Stored("prezzo"), "20.0");
   EXPECT_TRUE(d.NewLog().empty()) << "a refused edit is not an operation of the log";
 
-  // A closed connection refuses as well; the grid keeps going.
+  // A closed connection refuses as well; the grid keeps showing what it read.
+  ASSERT_EQ(d.Cell(1, 1), "Gomorra");
   d.Trigger("mnuDisconnetti");
   d.Open(1, 1);
   d.Type("dopo");
   QTest::keyClick(d.Editor(), Qt::Key_Up);
   EXPECT_EQ(d.refused.size(), 2);
+  EXPECT_EQ(d.Cell(1, 1), "Gomorra");
   EXPECT_EQ(Stored("titolo", 2), "Gomorra");
+
+  d.w->Conne(SqliteText(file), "", "");
+  d.NewLog();
+  d.probe.LeggiDati("SELECT * FROM libri");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + SqliteText(file))});
+  EXPECT_EQ(d.Cell(0, 2), "20");
 }
 
 TEST_F(GridEdit, AnEditInProgressIsWrittenBeforeRebindingOrClosing) {
