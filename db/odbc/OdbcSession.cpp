@@ -17,6 +17,15 @@ std::string InfoText(SQLHDBC dbc, SQLUSMALLINT what) {
   return reinterpret_cast<const char*>(buffer);
 }
 
+// A setting a driver may not support (HYC00): without it the connection still works.
+template <class F>
+void Optional(F set) {
+  try {
+    set();
+  } catch (const DbError&) {
+  }
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 }  // namespace
@@ -47,8 +56,9 @@ Session::Session(const std::string& text, std::string secret) : secret_(std::mov
         SQL_HANDLE_ENV, env_.get());
   Check(SQLAllocHandle(SQL_HANDLE_DBC, env_.get(), &h), SQL_HANDLE_ENV, env_.get());
   dbc_.reset(h);
-  // Optional for drivers: one that cannot keep the time-out still connects.
-  SQLSetConnectAttr(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeout), 0);
+  Optional([&] {
+    checkConnection(SQLSetConnectAttr(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeout), 0));
+  });
   std::string in = text;
   Check(SQLDriverConnect(dbc_.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, nullptr, 0, nullptr,
                          SQL_DRIVER_NOPROMPT),
@@ -77,8 +87,10 @@ void Session::learnEngine() {
   info_.batches = batch != 0;
   if (name == "PostgreSQL") {
     // OFFSET pages must see one row order: a synchronized scan could start mid-table.
-    StmtHandle st = statement();
-    execDirect(st.get(), "SET synchronize_seqscans = off");
+    Optional([&] {
+      StmtHandle st = statement();
+      execDirect(st.get(), "SET synchronize_seqscans = off");
+    });
   }
 }
 
@@ -99,7 +111,7 @@ StmtHandle Session::statement() {
   SQLHANDLE h = SQL_NULL_HANDLE;
   checkConnection(SQLAllocHandle(SQL_HANDLE_STMT, dbc_.get(), &h));
   StmtHandle st(h);
-  SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kQueryTimeout), 0);  // optional too
+  Optional([&] { check(SQLSetStmtAttr(h, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kQueryTimeout), 0), h); });
   return st;
 }
 

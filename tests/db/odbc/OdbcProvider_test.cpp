@@ -130,6 +130,14 @@ TEST_F(OdbcPostgres, PagesWithoutLeavingATransactionOpenAndCancelsOnInterrupt) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_NE(e.Description().find("cancel"), std::string::npos) << e.Description();
   db_->execute("DROP TABLE odbc_pages");
+
+  // A session the server ends: the next call fails, nothing hangs, a new one works.
+  other->execute("SELECT pg_terminate_backend(" + pid + ")");
+  EXPECT_THROW(db_->execute("SELECT 1"), DbError);
+  EXPECT_THROW(r->fetch(0), DbError);
+  db_->close();
+  db_ = Open(text_);
+  EXPECT_EQ(At(*db_, "SELECT 1"), Value(1));
 }
 
 }  // namespace
