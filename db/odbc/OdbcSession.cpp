@@ -1,5 +1,6 @@
 #include "db/odbc/OdbcSession.h"
 
+#include "db/Ado.h"
 #include "db/DbError.h"
 #include "db/LayerErrors.h"
 #include "db/odbc/OdbcError.h"
@@ -36,6 +37,8 @@ class Session::Running {
   Running(Session& s, SQLHSTMT stmt) : s_(s) {
     std::lock_guard lock(s_.mutex_);
     s_.running_ = stmt;
+    s_.interrupted_ = false;
+    s_.started_ = std::chrono::steady_clock::now();
   }
   ~Running() {
     std::lock_guard lock(s_.mutex_);
@@ -119,20 +122,28 @@ SQLRETURN Session::check(SQLRETURN rc, SQLHSTMT stmt) const { return Check(rc, S
 
 SQLRETURN Session::checkConnection(SQLRETURN rc) const { return Check(rc, SQL_HANDLE_DBC, dbc_.get(), secret_); }
 
-SQLRETURN Session::execDirect(SQLHSTMT stmt, const std::string& sql) {
-  std::string text = sql;
+template <class Call>
+SQLRETURN Session::run(SQLHSTMT stmt, Call call) {
   Running running(*this, stmt);
-  return check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size())), stmt);
+  try {
+    return check(call(), stmt);
+  } catch (const DbError& e) {
+    if (interrupted_) throw DbError(adErrOperationCanceled, e.Description() + " (operazione annullata)");
+    if (std::chrono::steady_clock::now() - started_ >= std::chrono::seconds(kQueryTimeout))
+      throw DbError(adErrTimeout, e.Description() + " (tempo scaduto: comando annullato dopo 30 secondi)");
+    throw;
+  }
 }
 
-SQLRETURN Session::execute(SQLHSTMT stmt) {
-  Running running(*this, stmt);
-  return check(SQLExecute(stmt), stmt);
+SQLRETURN Session::execDirect(SQLHSTMT stmt, const std::string& sql) {
+  std::string text = sql;
+  return run(stmt, [&] {
+    return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+  });
 }
 
 SQLRETURN Session::fetch(SQLHSTMT stmt) {
-  Running running(*this, stmt);
-  return check(SQLFetch(stmt), stmt);
+  return run(stmt, [&] { return SQLFetch(stmt); });
 }
 
 Session::Transaction::Transaction(Session& s, bool needed) : s_(s), open_(needed) {
@@ -162,7 +173,9 @@ Session::Transaction::~Transaction() {
 
 void Session::interrupt() noexcept {
   std::lock_guard lock(mutex_);
-  if (running_) SQLCancel(running_);
+  if (!running_) return;
+  interrupted_ = true;
+  SQLCancel(running_);
 }
 
 }  // namespace db::odbc

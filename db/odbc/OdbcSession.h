@@ -6,6 +6,8 @@
 // statement (SQL_ATTR_LOGIN_TIMEOUT / SQL_ATTR_QUERY_TIMEOUT; drivers that ignore
 // them are left to their own). Autocommit stays on: no transaction is left open
 // between calls, and every statement of a result is closed before the call returns.
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -43,7 +45,6 @@ class Session {
 
   // Runs with stmt registered as the running statement, for interrupt().
   SQLRETURN execDirect(SQLHSTMT stmt, const std::string& sql);
-  SQLRETURN execute(SQLHSTMT stmt);
   SQLRETURN fetch(SQLHSTMT stmt);
 
   // Thread-safe: SQLCancel on the statement that is running, if any.
@@ -67,6 +68,11 @@ class Session {
  private:
   class Running;
   void learnEngine();
+  // Runs a call on stmt as the running statement. A failure after interrupt() or
+  // past the query time-out gets that number, whatever state the driver chose
+  // (PostgreSQL's 57014 serves both).
+  template <class Call>
+  SQLRETURN run(SQLHSTMT stmt, Call call);
 
   EnvHandle env_;
   DbcHandle dbc_;
@@ -74,6 +80,8 @@ class Session {
   EngineInfo info_;
   std::mutex mutex_;
   SQLHSTMT running_ = nullptr;
+  std::atomic<bool> interrupted_{false};
+  std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace db::odbc
