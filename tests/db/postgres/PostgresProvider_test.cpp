@@ -2,6 +2,7 @@
 // behavioural tests shared with the other providers do not reach.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -179,11 +180,16 @@ TEST_F(PostgresProvider, StopsARunawayCommandAtTheTimeoutAndOnInterrupt) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   db->execute("SELECT 1");  // the session goes on
 
+  // Asked again until the call ends: a request that comes before the command starts is lost.
+  std::atomic<bool> ended{false};
   std::thread stopper([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    db_->interrupt();
+    while (!ended) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      db_->interrupt();
+    }
   });
   e = Failure([&] { db_->query("SELECT * FROM (SELECT pg_sleep(20)) s")->fetch(0); });
+  ended = true;
   stopper.join();
   EXPECT_EQ(e.Number(), adErrOperationCanceled) << e.Description();
   db_->execute("SELECT 1");
