@@ -77,7 +77,9 @@ class SqliteProvider : public Provider {
 }  // namespace
 }  // namespace sqlite
 
-// Provider=SQLite;Data Source=<file>[;Create=Yes]
+// Provider=SQLite;Data Source=<file> (or Database=<file>). A file that does not
+// exist is an error unless the text adds Create=Yes (also True, 1, Sì), which
+// creates it; other keys are ignored.
 std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString& cs) {
   return std::make_unique<sqlite::SqliteProvider>(sqlite::Session::Open(cs));
 }
