@@ -47,13 +47,19 @@ DataGrid::DataGrid(QWidget* parent)
   setWordWrap(false);
   setVerticalScrollMode(ScrollPerItem);
   setHorizontalScrollMode(ScrollPerPixel);
+  SetUpLook();
+  SetUpHeaders();
+}
 
+void DataGrid::SetUpLook() {
   // The delegate draws the dividers: the style's grid colour is too light.
   setShowGrid(false);
   QPalette empty = viewport()->palette();
   empty.setColor(QPalette::Base, kEmptyArea);
   viewport()->setPalette(empty);
+}
 
+void DataGrid::SetUpHeaders() {
   horizontalHeader()->setSectionsMovable(false);
   QHeaderView* selectors = verticalHeader();
   selectors->setSectionResizeMode(QHeaderView::Interactive);
@@ -65,6 +71,8 @@ DataGrid::DataGrid(QWidget* parent)
 void DataGrid::setDataSource(db::Recordset* source) {
   CommitEdit();
   source_ = source;
+  // Unbinding takes effect at once: the rows may go right after.
+  if (!source) model_->Bind(nullptr);
 }
 
 void DataGrid::ReBind() {
@@ -76,6 +84,9 @@ void DataGrid::ReBind() {
     throw;
   }
   SizeColumns();
+  // A grid that has the focus shows its first cell open, as it does when entered.
+  if (hasFocus() && model_->rowCount() > 0)
+    selectionModel()->setCurrentIndex(model_->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
 void DataGrid::setAllowUpdate(bool allow) {

@@ -20,8 +20,8 @@ class DataGrid : public QTableView {
  public:
   explicit DataGrid(QWidget* parent = nullptr);
 
-  // The record set to show; nullptr unbinds. The grid does not own it. An edit still
-  // open is written first, to the rows it was made on.
+  // The record set to show, taken up by ReBind; nullptr unbinds at once. The grid
+  // does not own it. An edit still open is written first, to the rows it was made on.
   void setDataSource(db::Recordset* source);
   // Rebuilds columns and rows from the source last assigned. Raises DbError when the
   // source cannot be read; the grid is then empty.
@@ -44,6 +44,8 @@ class DataGrid : public QTableView {
 
  private:
   friend class GridDelegate;
+  void SetUpLook();
+  void SetUpHeaders();
   void EditorOpened(CellEditor* editor);
   // Keys that move between cells or leave the grid; false lets the editor have it.
   bool EditorKey(CellEditor& editor, const QKeyEvent& key);

@@ -55,7 +55,6 @@ void frmMain::LeggiDati(QString query) {
     } else if (RsDati->State() == db::adStateOpen) {
       // The grid lets go of the rows before they are closed.
       Data1->setDataSource(nullptr);
-      Data1->ReBind();
       RsDati->Close();
     }
     RsDati->Open(query.toStdString(), Conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
