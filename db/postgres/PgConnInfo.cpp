@@ -37,13 +37,16 @@ constexpr Synonym kSynonyms[] = {
     {"provider", ".ignore"},     {"persistsecurityinfo", ".ignore"},
 };
 
+// Up to what the server's millisecond settings hold (statement_timeout is an int).
+constexpr int kMaxSeconds = 2147483;
+
 int Seconds(const std::string& key, const std::string& value) {
   int seconds = -1;
   const char* end = value.data() + value.size();
   auto [ptr, ec] = std::from_chars(value.data(), end, seconds);
-  if (ec != std::errc() || ptr != end || seconds < 0)
+  if (ec != std::errc() || ptr != end || seconds < 0 || seconds > kMaxSeconds)
     throw DbError(adErrInvalidArgument,
-                  "Valore non valido per " + key + ": \"" + value + "\" (secondi, numero intero non negativo)");
+                  "Valore non valido per " + key + ": \"" + value + "\" (secondi, da 0 a " + std::to_string(kMaxSeconds) + ")");
   return seconds;
 }
 

@@ -2,7 +2,9 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "db/Ado.h"
 #include "db/DbError.h"
@@ -153,7 +155,9 @@ void Session::awaitInput() {
 }
 
 void Session::awaitSocket() {
-  const int silenceMs = commandTimeout_ > 0 ? (commandTimeout_ + kGraceSeconds) * 1000 : -1;
+  const int silenceMs = commandTimeout_ > 0
+                            ? static_cast<int>(std::min<long long>((commandTimeout_ + kGraceSeconds) * 1000LL, INT_MAX))
+                            : -1;
   for (;;) {
     pollfd p{PQsocket(conn_.get()), POLLIN, 0};
     if (p.fd < 0) failLost();

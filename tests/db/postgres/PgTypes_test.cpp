@@ -35,7 +35,7 @@ TEST(PgConnInfo, MapsSynonymsPassesLibpqKeywordsAndRefusesUnknownKeys) {
   EXPECT_EQ(MakeConnInfo({}, kLibpq).commandTimeout, 30);
 
   for (auto bad : std::vector<std::pair<std::string, std::string>>{
-           {"Databse", "x"}, {"Command Timeout", "-1"}, {"Connect Timeout", "soon"}}) {
+           {"Databse", "x"}, {"Command Timeout", "-1"}, {"Command Timeout", "4000000"}, {"Connect Timeout", "soon"}}) {
     try {
       MakeConnInfo({bad}, kLibpq);
       ADD_FAILURE() << bad.first;
