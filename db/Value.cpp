@@ -8,8 +8,10 @@ namespace db {
 namespace {
 
 std::string DoubleText(double v) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);  // shortest text that reads back the same
+  // Plain decimal digits, never an exponent; the shortest text that reads back the same.
+  // The widest fixed form (a subnormal) takes some 330 characters.
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
   return std::string(buf, r.ptr);
 }
 

@@ -10,6 +10,8 @@ TEST(Value, OneTextForEveryKind) {
   EXPECT_EQ(Value(std::int64_t{-9007199254740993}).ToText(), "-9007199254740993");
   EXPECT_EQ(Value(0.1).ToText(), "0.1");  // the shortest text that reads back the same
   EXPECT_EQ(Value(-2.5).ToText(), "-2.5");
+  EXPECT_EQ(Value(500000.0).ToText(), "500000");  // plain digits, never 5e+05
+  EXPECT_EQ(Value(1.5e-7).ToText(), "0.00000015");
   EXPECT_EQ(Value(true).ToText(), "True");
   EXPECT_EQ(Value(false).ToText(), "False");
   EXPECT_EQ(Value(Bytes{0x00, 0xab, 0x10}).ToText(), "00ab10");
