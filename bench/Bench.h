@@ -1,0 +1,87 @@
+#pragma once
+// What the benchmark program is made of: scenarios, each with Cartavo and its
+// baselines ("contenders"), each contender run in a child process of its own so that
+// one contender's heap never hides the next one's growth.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+enum class Engine { Sqlite, Postgres };
+
+struct Options {
+  std::string dataDir;          // generated SQLite files, cached by size
+  std::int64_t rows = 1000000;  // rows of the table big
+  int tables = 10000;           // tables of the catalogue database
+  int edits = 1000;             // cell edits of edit_roundtrip
+  double budgetSeconds = 3;     // timed repetitions of one contender stop past this
+  std::string pgPort;           // empty: no PostgreSQL server, its scenarios are skipped
+  std::string json;             // where the figures go as JSON; empty: nowhere
+  std::vector<std::string> only;  // scenario keys to run; empty: all
+
+  std::string BigFile() const;
+  std::string TablesFile() const;
+  // Cartavo's connection texts and what libpq and Qt are given for the same server.
+  static std::string SqliteText(const std::string& file);
+  std::string PgText() const;
+  std::string PgConnInfo() const;
+  static constexpr const char* kPgHost = "127.0.0.1";
+  static constexpr const char* kPgDatabase = "cartavo_bench";
+  static constexpr const char* kPgUser = "postgres";
+};
+
+// What one repetition read: rows reached and bytes of text, so that no read can be
+// optimised away and contenders can be checked to have done the same work.
+struct Tally {
+  std::int64_t rows = 0;
+  std::int64_t bytes = 0;
+};
+
+class Stopwatch {
+ public:
+  void Start() { started_ = Clock::now(); }
+  void Stop() { elapsed_ += Clock::now() - started_; }
+  double Ms() const { return std::chrono::duration<double, std::milli>(elapsed_).count(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point started_{};
+  Clock::duration elapsed_{};
+};
+
+// One repetition: it starts and stops the watch around what is measured, so that
+// what it opened is released after the clock has stopped.
+using Repetition = std::function<Tally(Stopwatch&)>;
+// Untimed preparation inside the child process (connections, a window, a scratch copy).
+using Prepare = std::function<Repetition(const Options&)>;
+
+struct Contender {
+  std::string name;  // "cartavo", or the baseline's name
+  Prepare prepare;
+};
+
+struct Scenario {
+  std::string key;
+  Engine engine = Engine::Sqlite;
+  std::vector<Contender> contenders;  // Cartavo first, then the baselines in order
+  bool sameRows = true;               // every contender must reach the same number of rows
+};
+
+std::vector<Scenario> AllScenarios();
+
+// A failure of the benchmark itself (a missing file, a refused query).
+class BenchError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The query every table scenario opens, and how many rows make a screen.
+inline constexpr const char* kBigQuery = "SELECT * FROM big";
+inline constexpr const char* kSmallQuery = "SELECT * FROM small";
+inline constexpr int kScreenRows = 50;
+
+}  // namespace bench

@@ -1,0 +1,128 @@
+#include "bench/CartavoCases.h"
+
+#include <memory>
+
+#include "bench/Scratch.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+
+namespace bench {
+namespace {
+
+std::shared_ptr<db::Connection> Connect(const std::string& text) {
+  auto conn = std::make_shared<db::Connection>();
+  conn->ConnectionString(text);
+  conn->Open();
+  return conn;
+}
+
+std::shared_ptr<db::Connection> Connect(Engine engine, const Options& o) {
+  return Connect(engine == Engine::Sqlite ? Options::SqliteText(o.BigFile()) : o.PgText());
+}
+
+std::unique_ptr<db::Recordset> OpenAsGrid(db::Connection& conn, const char* query) {
+  auto rs = std::make_unique<db::Recordset>();
+  rs->Open(query, conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
+  return rs;
+}
+
+std::vector<db::Field> AllFields(db::Recordset& rs) {
+  std::vector<db::Field> fields;
+  const db::Fields all = rs.Fields();
+  for (long i = 0; i < all.Count(); ++i) fields.push_back(all.Item(i));
+  return fields;
+}
+
+std::int64_t RowText(const std::vector<db::Field>& fields) {
+  std::int64_t bytes = 0;
+  for (const db::Field& f : fields) bytes += static_cast<std::int64_t>(f.GetValue().ToText().size());
+  return bytes;
+}
+
+}  // namespace
+
+Prepare CartavoFirstScreen(Engine engine) {
+  return [engine](const Options& o) -> Repetition {
+    auto conn = Connect(engine, o);
+    return [conn](Stopwatch& sw) {
+      Tally t;
+      std::unique_ptr<db::Recordset> rs;
+      sw.Start();
+      rs = OpenAsGrid(*conn, kBigQuery);
+      const auto fields = AllFields(*rs);
+      for (rs->MoveFirst(); t.rows < kScreenRows && !rs->Eof(); rs->MoveNext()) {
+        t.bytes += RowText(fields);
+        ++t.rows;
+      }
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare CartavoLastRow(Engine engine) {
+  return [engine](const Options& o) -> Repetition {
+    auto conn = Connect(engine, o);
+    return [conn](Stopwatch& sw) {
+      Tally t;
+      std::unique_ptr<db::Recordset> rs;
+      sw.Start();
+      rs = OpenAsGrid(*conn, kBigQuery);
+      const std::int64_t count = rs->RecordCount();
+      if (count > 0)
+        rs->AbsolutePosition(count);
+      else
+        rs->MoveLast();
+      t.bytes = RowText(AllFields(*rs));
+      t.rows = rs->AbsolutePosition();
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare CartavoFullScan(Engine engine) {
+  return [engine](const Options& o) -> Repetition {
+    auto conn = Connect(engine, o);
+    return [conn](Stopwatch& sw) {
+      Tally t;
+      std::unique_ptr<db::Recordset> rs;
+      sw.Start();
+      rs = OpenAsGrid(*conn, kBigQuery);
+      const auto fields = AllFields(*rs);
+      for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        t.bytes += RowText(fields);
+        ++t.rows;
+      }
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare CartavoEdits() {
+  return [](const Options& o) -> Repetition {
+    auto scratch = std::make_shared<ScratchCopy>(o.BigFile());
+    auto conn = Connect(Options::SqliteText(scratch->path()));
+    auto round = std::make_shared<int>(0);
+    return [scratch, conn, round, o](Stopwatch& sw) {
+      Tally t;
+      const std::unique_ptr<db::Recordset> rs = OpenAsGrid(*conn, kBigQuery);
+      db::Field nome = rs->Fields().Item("nome");
+      ++*round;
+      sw.Start();
+      for (int i = 0; i < o.edits; ++i) {
+        rs->AbsolutePosition(EditedRow(i, o.edits, o.rows) + 1);
+        std::string text = "modifica " + std::to_string(*round) + " " + std::to_string(i);
+        t.bytes += static_cast<std::int64_t>(text.size());
+        nome.SetValue(db::Value(std::move(text)));
+        rs->Update();
+        ++t.rows;
+      }
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+}  // namespace bench

@@ -1,0 +1,138 @@
+#include "bench/SqliteCases.h"
+
+#include <memory>
+
+#include "bench/Engines.h"
+#include "bench/Scratch.h"
+
+namespace bench {
+namespace {
+
+// Opened as Cartavo opens, with the schema read before the clock runs.
+std::shared_ptr<sqlite3> Open(const std::string& file) {
+  std::shared_ptr<sqlite3> db(SqliteOpen(file).release(), SqliteCloser());
+  SqliteExec(db.get(), "SELECT 1 FROM sqlite_schema LIMIT 1");
+  return db;
+}
+
+std::int64_t RowText(sqlite3_stmt* st, int columns) {
+  std::int64_t bytes = 0;
+  for (int c = 0; c < columns; ++c) {
+    sqlite3_column_text(st, c);
+    bytes += sqlite3_column_bytes(st, c);
+  }
+  return bytes;
+}
+
+// Every row of the query, each column's text; what `each` does with a row decides
+// whether the loop goes on.
+template <class Each>
+void Steps(sqlite3* db, const char* sql, Each each) {
+  SqliteStmt st = SqlitePrepare(db, sql);
+  const int columns = sqlite3_column_count(st.get());
+  while (SqliteCheck(db, sqlite3_step(st.get())) == SQLITE_ROW)
+    if (!each(st.get(), columns)) break;
+}
+
+}  // namespace
+
+Prepare SqliteFirstScreen() {
+  return [](const Options& o) -> Repetition {
+    auto db = Open(o.BigFile());
+    return [db](Stopwatch& sw) {
+      Tally t;
+      sw.Start();
+      Steps(db.get(), kBigQuery, [&t](sqlite3_stmt* st, int columns) {
+        t.bytes += RowText(st, columns);
+        return ++t.rows < kScreenRows;
+      });
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare SqliteScanToLast() {
+  return [](const Options& o) -> Repetition {
+    auto db = Open(o.BigFile());
+    return [db](Stopwatch& sw) {
+      Tally t;
+      std::vector<std::string> last;
+      sw.Start();
+      Steps(db.get(), kBigQuery, [&](sqlite3_stmt* st, int columns) {
+        last.resize(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+          last[static_cast<std::size_t>(c)].assign(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+        }
+        ++t.rows;
+        return true;
+      });
+      for (const std::string& s : last) t.bytes += static_cast<std::int64_t>(s.size());
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare SqliteFullScan() {
+  return [](const Options& o) -> Repetition {
+    auto db = Open(o.BigFile());
+    return [db](Stopwatch& sw) {
+      Tally t;
+      sw.Start();
+      Steps(db.get(), kBigQuery, [&t](sqlite3_stmt* st, int columns) {
+        t.bytes += RowText(st, columns);
+        ++t.rows;
+        return true;
+      });
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare SqliteUpdates() {
+  return [](const Options& o) -> Repetition {
+    auto scratch = std::make_shared<ScratchCopy>(o.BigFile());
+    auto db = Open(scratch->path());
+    auto round = std::make_shared<int>(0);
+    return [scratch, db, round, o](Stopwatch& sw) {
+      Tally t;
+      ++*round;
+      sw.Start();
+      const SqliteStmt st = SqlitePrepare(db.get(), "UPDATE big SET nome = ?1 WHERE id = ?2");
+      for (int i = 0; i < o.edits; ++i) {
+        const std::string text = "modifica " + std::to_string(*round) + " " + std::to_string(i);
+        SqliteCheck(db.get(), sqlite3_bind_text(st.get(), 1, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+        SqliteCheck(db.get(), sqlite3_bind_int64(st.get(), 2, EditedRow(i, o.edits, o.rows) + 1));
+        SqliteCheck(db.get(), sqlite3_step(st.get()));
+        SqliteCheck(db.get(), sqlite3_reset(st.get()));
+        if (sqlite3_changes(db.get()) != 1) throw BenchError("an UPDATE changed no row");
+        t.bytes += static_cast<std::int64_t>(text.size());
+        ++t.rows;
+      }
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare SqliteCatalogue() {
+  return [](const Options& o) -> Repetition {
+    auto db = Open(o.TablesFile());
+    return [db](Stopwatch& sw) {
+      Tally t;
+      sw.Start();
+      Steps(db.get(), "SELECT schema, name, type FROM pragma_table_list", [&t](sqlite3_stmt* st, int columns) {
+        t.bytes += RowText(st, columns);
+        ++t.rows;
+        return true;
+      });
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+}  // namespace bench

@@ -1,0 +1,19 @@
+#pragma once
+// The sqlite3 baselines: what a program written straight against the engine does.
+#include "bench/Bench.h"
+
+namespace bench {
+
+// Prepare, 50 steps, every column as text.
+Prepare SqliteFirstScreen();
+// A step loop to the end, keeping each row's text, so the last row's is at hand.
+Prepare SqliteScanToLast();
+// A step loop with every column as text.
+Prepare SqliteFullScan();
+// The same edits as Cartavo's, each an UPDATE by key of one prepared statement in
+// its own transaction.
+Prepare SqliteUpdates();
+// The engine's own table list (pragma_table_list) read to the end.
+Prepare SqliteCatalogue();
+
+}  // namespace bench

@@ -1,0 +1,78 @@
+#include "bench/WindowCases.h"
+
+#include <QCoreApplication>
+
+#include <memory>
+
+#include "app/ListView.h"
+#include "app/frmMain.h"
+#include "data/DataGrid.h"
+
+// The window's own accessor for code outside it: what the benchmark calls.
+class frmMainProbe {
+ public:
+  explicit frmMainProbe(frmMain& w) : w_(w) {}
+  void LeggiTabelle() { w_.LeggiTabelle(); }
+  void LeggiDati(const QString& query) { w_.LeggiDati(query); }
+  ListView* LwTabelle() const { return w_.LwTabelle; }
+  DataGrid* Data1() const { return w_.Data1; }
+
+ private:
+  frmMain& w_;
+};
+
+namespace bench {
+namespace {
+
+// Shown and connected the way Conne leaves it, without the catalogue read that
+// Conne starts: the first read is then the measured one.
+std::shared_ptr<frmMain> ConnectedWindow(const std::string& file) {
+  auto w = std::make_shared<frmMain>();
+  w->show();
+  QCoreApplication::processEvents();
+  w->Conn.ConnectionString(Options::SqliteText(file));
+  w->Conn.Open();
+  return w;
+}
+
+}  // namespace
+
+Prepare WindowCatalogue() {
+  return [](const Options& o) -> Repetition {
+    auto w = ConnectedWindow(o.TablesFile());
+    return [w](Stopwatch& sw) {
+      frmMainProbe probe(*w);
+      sw.Start();
+      probe.LeggiTabelle();
+      sw.Stop();
+      Tally t;
+      t.rows = probe.LwTabelle()->ListItems().Count();
+      if (t.rows == 0) throw BenchError("LeggiTabelle listed no table");
+      return t;
+    };
+  };
+}
+
+Prepare WindowFirstPaint(const char* query) {
+  return [query](const Options& o) -> Repetition {
+    auto w = ConnectedWindow(o.BigFile());
+    if (!frmMainProbe(*w).Data1()->isVisible()) throw BenchError("the grid is not shown");
+    return [w, query](Stopwatch& sw) {
+      frmMainProbe probe(*w);
+      DataGrid* grid = probe.Data1();
+      sw.Start();
+      probe.LeggiDati(query);
+      grid->viewport()->repaint();
+      sw.Stop();
+      Tally t;
+      t.rows = grid->model()->rowCount();
+      if (t.rows == 0) throw BenchError("LeggiDati left the grid empty");
+      // The rows on the screen just painted (all of them when they end above its foot).
+      const int below = grid->rowAt(grid->viewport()->height() - 1);
+      t.bytes = below >= 0 ? below + 1 : t.rows;
+      return t;
+    };
+  };
+}
+
+}  // namespace bench

@@ -1,0 +1,12 @@
+#pragma once
+// Scenarios in the real window, shown on Qt's offscreen platform.
+#include "bench/Bench.h"
+
+namespace bench {
+
+// LeggiTabelle filling LwTabelle from the catalogue database.
+Prepare WindowCatalogue();
+// LeggiDati of the query up to the grid's first painted screen.
+Prepare WindowFirstPaint(const char* query);
+
+}  // namespace bench
