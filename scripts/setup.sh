@@ -9,6 +9,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3 libpq-dev postgresql
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-translations-l10n
   xvfb xauth openbox xdotool imagemagick x11-utils
   python3
   clang libclang-rt-14-dev
