@@ -87,6 +87,7 @@ inline constexpr long adErrProviderNotFound = 3706;
 inline constexpr long adErrBoundToCommand = 3707;
 inline constexpr long adErrInvalidParamInfo = 3708;
 inline constexpr long adErrInvalidConnection = 3709;
+inline constexpr long adErrStillExecuting = 3711;
 inline constexpr long adErrCantChangeProvider = 3220;
 // HRESULTs that ADO passes through for provider failures.
 inline constexpr long adErrProviderFailed = -2147467259;       // E_FAIL

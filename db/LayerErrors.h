@@ -32,6 +32,9 @@ inline DbError NotAvailable(const std::string& what) {
 inline DbError NoCommand() {
   return DbError(adErrNoCommand, "Nessun comando SQL da eseguire: il testo è vuoto");
 }
+inline DbError StillExecuting() {
+  return DbError(adErrStillExecuting, "Operazione non consentita: è in corso un'altra operazione sul database");
+}
 inline DbError Canceled() { return DbError(adErrOperationCanceled, "Operazione annullata"); }
 inline DbError RowChanged() {
   return DbError(adErrRowCannotBeLocated,

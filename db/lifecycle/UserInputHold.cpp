@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -22,10 +24,19 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::TabletPress:
     case QEvent::TabletMove:
     case QEvent::TabletRelease:
+    case QEvent::Shortcut:  // a menu's access key or an action's shortcut
       return true;
     default:
       return false;
   }
+}
+
+// A modal window shown meanwhile (the progress window, a message box) takes its input:
+// it cannot start a command, and held input would leave it unanswerable.
+bool ForModalWindow(QObject* receiver) {
+  if (const auto* widget = qobject_cast<QWidget*>(receiver)) return widget->window()->isModal();
+  if (const auto* window = qobject_cast<QWindow*>(receiver)) return window->modality() != Qt::NonModal;
+  return false;
 }
 
 }  // namespace
@@ -39,7 +50,7 @@ UserInputHold::~UserInputHold() {
 }
 
 bool UserInputHold::eventFilter(QObject* receiver, QEvent* event) {
-  if (!IsUserInput(event->type())) return false;
+  if (!IsUserInput(event->type()) || ForModalWindow(receiver)) return false;
   held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
   return true;
 }
