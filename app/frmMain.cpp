@@ -1,16 +1,27 @@
 #include "app/frmMain.h"
 
+#include <QCloseEvent>
 #include <QEvent>
+#include <QTimer>
 
 #include "app/ListView.h"
 #include "data/DataGrid.h"
 #include "db/Recordset.h"
 #include "layout/WindowFrame.h"
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+namespace {
+// How often a close asked for during a database call is tried again.
+constexpr int kCloseRetryMs = 100;
+}  // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent),
+      Attesa(this, [this] { Conn.Interrupt(); },
+             {.before = [this] { Data1->CommitEdit(); }, .after = [this] { Data1->viewport()->update(); }}) {
   setObjectName("frmMain");
   setWindowTitle("Cartavo");
   CreateControls();
+  Data1->setGate(&Attesa.gate());
   CreateMenus();
   SetTabOrder();
   ConnectHandlers();
@@ -36,6 +47,12 @@ void frmMain::mnuEsci_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The window goes once the database call it waits on has ended.
+  if (Attesa.gate().busy()) {
+    event->ignore();
+    QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+    return;
+  }
   // A cell still being edited in the grid is written before the window goes.
   Data1->CommitEdit();
   QMainWindow::closeEvent(event);

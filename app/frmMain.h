@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include "db/Connection.h"
+#include "db/lifecycle/OperationRunner.h"
 
 class DataGrid;
 class ImageList;
@@ -46,6 +47,9 @@ class frmMain final : public QMainWindow {
 
   QString DSN;
   std::unique_ptr<db::Recordset> RsDati;
+  // Every blocking call on Conn runs through here: on a worker thread, with the
+  // progress window and "Annulla"; its gate keeps the grid off the connection meanwhile.
+  OperationRunner Attesa;
   qint16 PercAltezzaTabelle = 0;
   qint16 PercLarghezzaTabelle = 0;
   qint16 PercAltezzaGriglia = 0;

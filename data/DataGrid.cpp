@@ -96,6 +96,8 @@ void DataGrid::setAllowUpdate(bool allow) {
   setEditTriggers(allow ? kEditing : NoEditTriggers);
 }
 
+void DataGrid::setGate(const OperationGate* gate) { model_->setGate(gate); }
+
 void DataGrid::CommitEdit() {
   CellEditor* editor = editor_;
   if (!editor) return;

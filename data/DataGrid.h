@@ -6,6 +6,7 @@
 
 class CellEditor;
 class GridDelegate;
+class OperationGate;
 class QKeyEvent;
 class RecordsetModel;
 namespace db { class Recordset; }
@@ -27,6 +28,8 @@ class DataGrid : public QTableView {
   // source cannot be read; the grid is then empty.
   void ReBind();
   void setAllowUpdate(bool allow);
+  // The window's gate: while it is closed the grid leaves its record set alone.
+  void setGate(const OperationGate* gate);
   bool AllowUpdate() const { return allowUpdate_; }
 
   // Writes the cell being edited, if it changed, and closes its editor.

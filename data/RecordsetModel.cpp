@@ -11,6 +11,7 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/lifecycle/CaughtError.h"
+#include "db/lifecycle/OperationGate.h"
 
 namespace {
 
@@ -124,13 +125,13 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
 Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-  if (source_ && editable_) f |= Qt::ItemIsEditable;
+  if (source_ && editable_ && !Busy()) f |= Qt::ItemIsEditable;
   return f;
 }
 
 bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !source_ || !editable_ || writing_ || !index.isValid() || index.row() >= rows_ ||
-      index.column() >= columnCount())
+  if (role != Qt::EditRole || !source_ || !editable_ || writing_ || Busy() || !index.isValid() ||
+      index.row() >= rows_ || index.column() >= columnCount())
     return false;
   writing_ = true;
   const std::optional<QString> refused = Write(index.row(), index.column(), value);
@@ -169,6 +170,7 @@ std::optional<QString> RecordsetModel::Write(int row, int column, const QVariant
 }
 
 std::optional<db::Value> RecordsetModel::Read(int row, int column) const {
+  if (Busy()) return std::nullopt;
   try {
     source_->AbsolutePosition(row + 1);
     return source_->Fields().Item(column).GetValue();
@@ -181,6 +183,10 @@ const RecordsetModel::Cells& RecordsetModel::Shown(int row) const {
   if (const auto it = kept_.find(row); it != kept_.end()) {
     recent_.splice(recent_.begin(), recent_, it->second.first);
     return it->second.second;
+  }
+  if (Busy()) {
+    blank_.assign(columns_.size(), {});
+    return blank_;
   }
   Cells cells(columns_.size());
   try {
@@ -207,7 +213,7 @@ void RecordsetModel::Forget(int row) {
 }
 
 bool RecordsetModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && source_ && !countKnown_;
+  return !parent.isValid() && source_ && !countKnown_ && !Busy();
 }
 
 // Rows of a result whose size the provider cannot tell: grown a block at a time,
@@ -256,3 +262,5 @@ bool RecordsetModel::RowExists(std::int64_t row) const {
     throw;
   }
 }
+
+bool RecordsetModel::Busy() const { return gate_ && gate_->busy(); }

@@ -11,12 +11,16 @@
 #include "data/CellText.h"
 #include "db/Value.h"
 
+class OperationGate;
 namespace db { class Recordset; }
 
 // The rows of a record set for the grid, read only as the view asks for them: data()
 // positions the record set on the row and reads its fields. A bounded number of rows
 // is kept as shown; the provider under the record set keeps its own bounded pages.
-// Nothing here throws into Qt: a row that cannot be read shows empty cells.
+// Nothing here throws into Qt: a row that cannot be read shows empty cells. While the
+// window's gate is closed (a call runs on the connection on another thread) the
+// record set is not touched: rows kept are shown, others blank until the call ends,
+// and nothing can be edited.
 class RecordsetModel final : public QAbstractTableModel {
   Q_OBJECT
 
@@ -39,6 +43,7 @@ class RecordsetModel final : public QAbstractTableModel {
   db::Recordset* source() const { return source_; }
   const std::vector<Column>& columns() const { return columns_; }
   void setEditable(bool editable);
+  void setGate(const OperationGate* gate) { gate_ = gate; }
   // Told the data layer's message when a write is refused.
   void setErrorReporter(std::function<void(const QString&)> report) { report_ = std::move(report); }
   // The row that the record selector marks, and whether its cell is being edited.
@@ -63,6 +68,7 @@ class RecordsetModel final : public QAbstractTableModel {
   // The data layer's message when the write is refused.
   std::optional<QString> Write(int row, int column, const QVariant& value);
   bool RowExists(std::int64_t row) const;
+  bool Busy() const;
 
   db::Recordset* source_ = nullptr;
   std::vector<Column> columns_;
@@ -73,6 +79,8 @@ class RecordsetModel final : public QAbstractTableModel {
   bool editing_ = false;
   bool writing_ = false;
   std::function<void(const QString&)> report_;
+  const OperationGate* gate_ = nullptr;
+  mutable Cells blank_;
   // Rows as shown, most recently used first.
   mutable std::list<int> recent_;
   mutable std::unordered_map<int, std::pair<std::list<int>::iterator, Cells>> kept_;

@@ -19,7 +19,8 @@ void frmMain::EseguiSQL() {
       LeggiDati(QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())));
       return;
     }
-    Conn.Execute(std::string(trimmed), db::adExecuteNoRecords);
+    const std::string command(trimmed);
+    Attesa.Run([&] { Conn.Execute(command, db::adExecuteNoRecords); });
   } catch (...) {
     const CaughtError e = CurrentError();
     ScriviEvento(e.description, e.number, true);

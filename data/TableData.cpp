@@ -34,6 +34,19 @@ std::string Quoted(const db::Connection& conn, std::string_view name) {
   }
 }
 
+// What binding the grid reads first (the count, the first page), read while the
+// progress window can still be shown: a slow query spends its time here, not in a
+// paint. A query that fails here has not opened: the record set is closed again.
+void ReadFirstRows(db::Recordset& rs) {
+  try {
+    rs.RecordCount();
+    rs.BOF();
+  } catch (...) {
+    rs.Close();
+    throw;
+  }
+}
+
 }  // namespace
 
 void frmMain::mnuLeggiDatiTabella_Click() {
@@ -50,14 +63,17 @@ void frmMain::LeggiDati(QString query) {
   const UserInputHold hold;
   const BusyPointer busy;
   try {
-    if (!RsDati) {
-      RsDati = std::make_unique<db::Recordset>();
-    } else if (RsDati->State() == db::adStateOpen) {
-      // The grid lets go of the rows before they are closed.
-      Data1->setDataSource(nullptr);
-      RsDati->Close();
-    }
-    RsDati->Open(query.toStdString(), Conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
+    Attesa.gate().Require();
+    if (!RsDati) RsDati = std::make_unique<db::Recordset>();
+    const bool wasOpen = RsDati->State() == db::adStateOpen;
+    // The grid lets go of the rows before they are closed.
+    if (wasOpen) Data1->setDataSource(nullptr);
+    const std::string text = query.toStdString();
+    Attesa.Run([&] {
+      if (wasOpen) RsDati->Close();
+      RsDati->Open(text, Conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
+      ReadFirstRows(*RsDati);
+    });
     Data1->setDataSource(RsDati.get());
     Data1->ReBind();
     DoEvents();

@@ -42,9 +42,14 @@ void frmMain::mnuLeggiTabelle_Click() { LeggiTabelle(); }
 void frmMain::LeggiTabelle() {
   const UserInputHold hold;
   try {
+    Attesa.gate().Require();
     DoEvents();
     LwTabelle->ListItems().Clear();
-    const std::unique_ptr<db::Recordset> rs = Conn.OpenSchema(db::adSchemaTables);
+    std::unique_ptr<db::Recordset> rs;
+    Attesa.Run([&] {
+      rs = Conn.OpenSchema(db::adSchemaTables);
+      rs->Eof();  // the catalogue query runs here, off the window's thread; the rows are read below
+    });
     const db::Fields fields = rs->Fields();
     const db::Field name = fields.Item("TABLE_NAME");
     const db::Field type = fields.Item("TABLE_TYPE");
@@ -78,13 +83,15 @@ void frmMain::LwTabelle_Click() {
 void frmMain::LeggiCampi(const QString& table) {
   const UserInputHold hold;
   try {
+    Attesa.gate().Require();
     LwCampi->ListItems().Clear();
     db::Recordset rs;
     rs.CursorType(db::adOpenKeyset);
     rs.LockType(db::adLockOptimistic);
     DoEvents();
     const QString schemaName = SchemaOfSelected(*LwTabelle, table);
-    rs.Open(schema::SelectAllFrom(schemaName.toStdString(), table.toStdString(), Conn), Conn);
+    const std::string query = schema::SelectAllFrom(schemaName.toStdString(), table.toStdString(), Conn);
+    Attesa.Run([&] { rs.Open(query, Conn); });
     const db::Fields fields = rs.Fields();
     const long count = fields.Count();
     for (long i = 0; i < count; ++i) {

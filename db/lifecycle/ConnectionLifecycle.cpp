@@ -38,9 +38,10 @@ void frmMain::Conne(const QString& DSNx, const QString& UIDx, const QString& PWD
   Q_UNUSED(PWDx);
   const UserInputHold hold;
   try {
+    Attesa.gate().Require();
     DoEvents();
     Conn.ConnectionString(DSNx.toStdString());
-    Conn.Open();
+    Attesa.Run([this] { Conn.Open(); });
   } catch (...) {
     const CaughtError e = CurrentError();
     ScriviEvento(e.description, e.number, true);
@@ -57,7 +58,7 @@ void frmMain::Conne(const QString& DSNx, const QString& UIDx, const QString& PWD
 
 void frmMain::mnuDisconnetti_Click() {
   try {
-    Conn.Close();
+    Attesa.Run([this] { Conn.Close(); });
   } catch (...) {
     const CaughtError e = CurrentError();
     ScriviEvento(e.description, e.number, true);
