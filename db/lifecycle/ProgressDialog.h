@@ -17,12 +17,11 @@ class ProgressDialog final : public QDialog {
   ProgressDialog(QWidget* parent, std::chrono::steady_clock::time_point started);
 
   bool cancelled() const { return cancelled_; }
+  // "Annulla", Esc and the close box: asks once, and the window stays.
+  void reject() override;
 
  signals:
   void cancelRequested();
-
- protected:
-  void reject() override;
 
  private:
   void ShowElapsed();

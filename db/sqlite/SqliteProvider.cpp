@@ -39,14 +39,14 @@ class SqliteProvider : public Provider {
   bool isOpen() const noexcept override { return session_->isOpen(); }
 
   std::unique_ptr<Result> query(const std::string& sql) override {
-    session_->db();
+    session_->requireInPlace();
     return SqliteResult::Open(session_, sql);
   }
 
   // The whole text, statement after statement; rows of a query are stepped through
   // and dropped. Statements before a failing one stay done, as with any script.
   void execute(const std::string& sql) override {
-    session_->db();
+    session_->requireInPlace();
     if (sql::IsBlank(sql)) throw errors::NoCommand();
     std::string_view rest = sql;
     while (!rest.empty()) {
@@ -60,7 +60,7 @@ class SqliteProvider : public Provider {
   }
 
   std::unique_ptr<Result> tables() override {
-    session_->db();
+    session_->requireInPlace();
     return SqliteResult::OpenDescribed(session_, kTablesSql, TablesColumns());
   }
 

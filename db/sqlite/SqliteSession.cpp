@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <climits>
+#include <thread>
 
 #include "db/ConnectionString.h"
 #include "db/LayerErrors.h"
@@ -12,7 +13,9 @@ namespace db::sqlite {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+// How long a statement waits for a lock that another connection holds.
+constexpr std::chrono::milliseconds kBusyTimeout{5000};
+constexpr std::chrono::milliseconds kBusyStep{10};
 constexpr int kMinimumVersion = 3037000;  // pragma_table_list; RETURNING needs 3.35
 
 // Create=Yes asks for a new file when none exists. Without it a mistyped path is
@@ -52,7 +55,7 @@ std::shared_ptr<Session> Session::Open(const ConnectionString& cs) {
   try {
     s->check(rc);
     sqlite3_extended_result_codes(raw, 1);
-    s->check(sqlite3_busy_timeout(raw, kBusyTimeoutMs));
+    s->check(sqlite3_busy_handler(raw, &Session::WaitForLock, s.get()));
     s->exec("SELECT 1 FROM sqlite_schema LIMIT 1");  // a file that is no database fails here, not later
   } catch (const DbError& e) {
     std::string hint = (rc & 0xff) == SQLITE_CANTOPEN && !create ? " (per creare un database nuovo: Create=Yes)" : "";
@@ -70,7 +73,36 @@ void Session::close() noexcept {
 
 void Session::interrupt() noexcept {
   std::lock_guard lock(mutex_);
+  stopWaiting_ = true;
   if (db_) sqlite3_interrupt(db_.get());
+}
+
+int Session::WaitForLock(void* self, int count) noexcept {
+  auto* s = static_cast<Session*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  // A request from before this wait began was meant for something that has ended.
+  if (count == 0) {
+    s->waitingSince_ = now;
+    s->stopWaiting_ = false;
+  }
+  if (s->stopWaiting_) {
+    s->waitStopped_ = true;
+    return 0;
+  }
+  if (now - s->waitingSince_ >= kBusyTimeout) return 0;
+  std::this_thread::sleep_for(kBusyStep);
+  return 1;
+}
+
+void Session::requireInPlace() const {
+  int moved = 0;
+  const int rc = sqlite3_file_control(db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+  if (rc == SQLITE_NOTFOUND) return;  // an in-memory database has no file to lose
+  check(rc);
+  if (moved)
+    throw DbError(SQLITE_READONLY_DBMOVED,
+                  "Il file del database è stato eliminato, spostato o sostituito dopo l'apertura della connessione: "
+                  "disconnettersi e riconnettersi");
 }
 
 sqlite3* Session::db() const {
@@ -81,7 +113,7 @@ sqlite3* Session::db() const {
 int Session::check(int rc) const {
   const int primary = rc & 0xff;
   if (primary == SQLITE_OK || primary == SQLITE_ROW || primary == SQLITE_DONE) return rc;
-  if (primary == SQLITE_INTERRUPT) throw errors::Canceled();
+  if (primary == SQLITE_INTERRUPT || (primary == SQLITE_BUSY && waitStopped_.exchange(false))) throw errors::Canceled();
   int number = rc;
   std::string message = sqlite3_errstr(rc);
   if (db_) {

@@ -3,6 +3,8 @@
 // result outlives the connection safely: once closed, every call raises
 // adErrInvalidConnection instead of touching the handle. Private to db/sqlite; the
 // engine's structs are only declared here, its header stays in the .cpp files.
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,7 +39,11 @@ class Session {
 
   bool isOpen() const noexcept { return db_ != nullptr; }
   void close() noexcept;
+  // Stops the running statement, and a wait for another process's lock.
   void interrupt() noexcept;
+  // Raises DbError when the file was deleted, renamed or replaced since it was
+  // opened: the engine would go on reading the old copy and refuse only writes.
+  void requireInPlace() const;
   // The handle; raises adErrInvalidConnection once closed.
   sqlite3* db() const;
 
@@ -54,8 +60,15 @@ class Session {
   struct Closer {
     void operator()(sqlite3* db) const noexcept;
   };
+  // The engine's busy timeout sleeps through sqlite3_interrupt: this waits in short
+  // steps and gives up as soon as interrupt() asks.
+  static int WaitForLock(void* self, int count) noexcept;
+
   std::unique_ptr<sqlite3, Closer> db_;
   mutable std::mutex mutex_;  // interrupt() may come from another thread while close() runs
+  std::chrono::steady_clock::time_point waitingSince_;
+  std::atomic<bool> stopWaiting_{false};          // set by interrupt()
+  mutable std::atomic<bool> waitStopped_{false};  // the last lock wait ended on interrupt()
 };
 
 // Statement helpers over the engine's column and bind calls.
