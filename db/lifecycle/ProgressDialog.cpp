@@ -1,5 +1,6 @@
 #include "db/lifecycle/ProgressDialog.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -34,6 +35,18 @@ ProgressDialog::ProgressDialog(QWidget* parent, std::chrono::steady_clock::time_
   connect(tick, &QTimer::timeout, this, &ProgressDialog::ShowElapsed);
   tick->start(kTickMs);
   ShowElapsed();
+}
+
+ProgressDialog::~ProgressDialog() {
+  if (pointerSet_) QApplication::restoreOverrideCursor();
+}
+
+// The busy pointer of the operation would stand over "Annulla" too.
+void ProgressDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (pointerSet_) return;
+  pointerSet_ = true;
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
 }
 
 void ProgressDialog::reject() {

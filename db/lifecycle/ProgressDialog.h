@@ -15,6 +15,7 @@ class ProgressDialog final : public QDialog {
 
  public:
   ProgressDialog(QWidget* parent, std::chrono::steady_clock::time_point started);
+  ~ProgressDialog() override;
 
   bool cancelled() const { return cancelled_; }
   // "Annulla", Esc and the close box: asks once, and the window stays.
@@ -23,6 +24,9 @@ class ProgressDialog final : public QDialog {
  signals:
   void cancelRequested();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void ShowElapsed();
 
@@ -30,4 +34,5 @@ class ProgressDialog final : public QDialog {
   QLabel* lblStato_;
   QPushButton* cmdAnnulla_;
   bool cancelled_ = false;
+  bool pointerSet_ = false;
 };

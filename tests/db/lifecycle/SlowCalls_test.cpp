@@ -3,6 +3,7 @@
 // a call runs.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -30,6 +31,8 @@ class SlowCalls : public ::testing::Test {
     QTimer::singleShot(ms, [this] {
       auto* progress = d.w->findChild<ProgressDialog*>();
       progressShown = progress && progress->isVisible();
+      const QCursor* pointer = QApplication::overrideCursor();
+      arrowOverAnnulla = pointer && pointer->shape() == Qt::ArrowCursor;
       if (progress) QTest::mouseClick(progress->findChild<QPushButton*>("cmdAnnulla"), Qt::LeftButton);
     });
   }
@@ -38,12 +41,15 @@ class SlowCalls : public ::testing::Test {
   QString text = SqliteText(file);
   GridDriver d;
   bool progressShown = false;
+  bool arrowOverAnnulla = false;
 };
 
 TEST_F(SlowCalls, AnnullaEndsAQueryAndACommandThroughTheirFailurePaths) {
   AnnullaAt(900);
   d.RunSql("SELECT * FROM (" + kEndless + ")");
   EXPECT_TRUE(progressShown);
+  EXPECT_TRUE(arrowOverAnnulla) << "not the busy pointer of the data load";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Lettura dati fallita su " + text)}));
   EXPECT_EQ(d.probe.RsDati()->State(), db::adStateClosed);
 
@@ -71,10 +77,12 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
     duringCall = d.Cell(4999, 1);
     d.probe.txtSQL()->setPlainText("DELETE FROM t");
     d.probe.EseguiSQL();
+    d.w->close();  // the window goes when the call has ended, not under it
   });
   AnnullaAt(900);
   d.probe.txtSQL()->setPlainText(kEndless);
   d.probe.EseguiSQL();
+  EXPECT_TRUE(d.w->isVisible());
   const auto log = d.NewLog();
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0].text, "Err. n.3711") << "the second command is refused, not run";
@@ -83,6 +91,8 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
   EXPECT_TRUE(duringCall.isEmpty()) << duringCall.toStdString();
   EXPECT_EQ(d.Cell(4999, 1), "5000");
   EXPECT_EQ(SqliteScalar(file, "SELECT count(*) FROM t"), "5000");
+  QTest::qWait(300);
+  EXPECT_FALSE(d.w->isVisible());
 }
 
 }  // namespace
