@@ -16,6 +16,8 @@ ProgressDialog::ProgressDialog(QWidget* parent, std::chrono::steady_clock::time_
   setObjectName("frmAttesa");
   setWindowTitle("Cartavo");
   setWindowModality(Qt::ApplicationModal);
+  // A title and a close box, which asks as "Annulla" does; nothing to minimize or enlarge.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   lblStato_->setObjectName("lblStato");
   // Wide enough for the longest text, so the window does not jump as seconds grow.
   lblStato_->setMinimumWidth(lblStato_->fontMetrics().horizontalAdvance("Annullamento in corso… 00000 s"));

@@ -95,4 +95,13 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
   EXPECT_FALSE(d.w->isVisible());
 }
 
+TEST_F(SlowCalls, ACellBeingEditedIsWrittenBeforeAnOperationTakesTheConnection) {
+  d.RunSql("SELECT * FROM t");
+  d.Open(0, 1);
+  d.Type("77");
+  d.Trigger("mnuDisconnetti");
+  EXPECT_EQ(SqliteScalar(file, "SELECT v FROM t WHERE id = 1"), "77");
+  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+}
+
 }  // namespace
