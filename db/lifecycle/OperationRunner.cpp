@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 
 #include "db/lifecycle/ProgressDialog.h"
@@ -18,37 +17,51 @@ namespace {
 // Ends the wait of the loop from any thread; the loop checks what has ended.
 void Wake(QEventLoop& loop) { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
 
-// Asks for the interrupt on a thread of its own: against a host that has gone silent
-// the request itself can block (PQcancel connects to the server), and the window
-// must go on painting meanwhile.
+// Asks for the interrupt on a thread of its own, again and again until stopped.
+// Against a host that has gone silent the request itself can block (PQcancel connects
+// to the server): the operation does not wait for it, and the thread, which shares
+// nothing with the operation's frame, ends on its own once the request returns.
 class Interrupter {
  public:
-  Interrupter(QEventLoop& loop, const std::function<void()>& interrupt, std::chrono::milliseconds every)
-      : loop_(loop), interrupt_(interrupt), every_(every) {}
+  Interrupter(const std::function<void()>& interrupt, std::chrono::milliseconds every)
+      : state_(std::make_shared<State>(interrupt, every)) {}
+  ~Interrupter() { state_->Stop(); }
+  Interrupter(const Interrupter&) = delete;
+  Interrupter& operator=(const Interrupter&) = delete;
 
   void Start() {
-    if (thread_.joinable()) return;
-    thread_ = std::jthread([this](std::stop_token stop) {
-      std::mutex mutex;
-      std::condition_variable_any sleep;
-      std::unique_lock lock(mutex);
-      while (!stop.stop_requested()) {
-        interrupt_();
-        sleep.wait_for(lock, stop, every_, [] { return false; });
-      }
-      stopped_ = true;
-      Wake(loop_);
-    });
+    if (started_) return;
+    started_ = true;
+    std::thread([state = state_] { state->Repeat(); }).detach();
   }
-  void Stop() { thread_.request_stop(); }
-  bool Idle() const { return !thread_.joinable() || stopped_; }
 
  private:
-  QEventLoop& loop_;
-  const std::function<void()>& interrupt_;
-  std::chrono::milliseconds every_;
-  std::atomic<bool> stopped_{false};
-  std::jthread thread_;
+  struct State {
+    State(std::function<void()> i, std::chrono::milliseconds e) : interrupt(std::move(i)), every(e) {}
+    void Repeat() {
+      std::unique_lock lock(mutex);
+      while (!stopped) {
+        lock.unlock();
+        interrupt();
+        lock.lock();
+        wake.wait_for(lock, every, [this] { return stopped; });
+      }
+    }
+    void Stop() {
+      {
+        const std::lock_guard lock(mutex);
+        stopped = true;
+      }
+      wake.notify_all();
+    }
+    const std::function<void()> interrupt;
+    const std::chrono::milliseconds every;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopped = false;
+  };
+  std::shared_ptr<State> state_;
+  bool started_ = false;
 };
 
 }  // namespace
@@ -73,7 +86,7 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   QEventLoop loop;
   std::exception_ptr failure;
   std::atomic<bool> ended{false};
-  Interrupter interrupter(loop, interrupt_, timing_.interruptEvery);
+  Interrupter interrupter(interrupt_, timing_.interruptEvery);
   std::unique_ptr<ProgressDialog> progress;
   QTimer showTimer;
   showTimer.setSingleShot(true);
@@ -96,9 +109,6 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   });
   // Leaving the application ends every loop at once: wait on until the call is over.
   while (!ended) loop.exec();
-  showTimer.stop();
-  interrupter.Stop();
-  while (!interrupter.Idle()) loop.exec();
   worker.join();
   return failure;
 }

@@ -1,10 +1,9 @@
 #include "db/postgres/PgSession.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 
 #include "db/Ado.h"
 #include "db/DbError.h"
@@ -18,6 +17,9 @@ namespace {
 constexpr int kGraceSeconds = 10;
 // client_connection_check_interval exists from this server version on.
 constexpr int kConnectionCheckVersion = 140000;
+// How long a server may take to stop a command after interrupt() before it is given up.
+constexpr std::chrono::seconds kCancelGrace{5};
+constexpr int kSliceMs = 250;
 
 void IgnoreNotice(void*, const char*) {}
 
@@ -36,7 +38,7 @@ Session::Session(const ConnInfo& info) : commandTimeout_(info.commandTimeout) {
   if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK)
     throw ConnectionError(conn_.get(), "08001", info.password);
   PQsetNoticeProcessor(conn_.get(), &IgnoreNotice, nullptr);
-  cancel_.reset(PQgetCancel(conn_.get()));
+  cancel_.reset(PQgetCancel(conn_.get()), CancelDeleter{});
   if (!cancel_) throw ConnectionError(conn_.get(), "08001", info.password);
   setUp();
 }
@@ -76,11 +78,20 @@ void Session::requireUsable() const {
 bool Session::inTransaction() const { return PQtransactionStatus(conn_.get()) != PQTRANS_IDLE; }
 
 void Session::interrupt() noexcept {
-  std::lock_guard lock(cancelMutex_);
-  if (!cancel_) return;
-  interrupted_ = true;
+  std::shared_ptr<PGcancel> cancel;
+  {
+    std::lock_guard lock(cancelMutex_);
+    if (!cancel_) return;
+    cancel = cancel_;
+    if (!interrupted_.exchange(true)) interruptedAt_ = std::chrono::steady_clock::now();
+  }
   char message[256];
-  PQcancel(cancel_.get(), message, sizeof message);
+  PQcancel(cancel.get(), message, sizeof message);
+}
+
+bool Session::cancelIgnored() const {
+  std::lock_guard lock(cancelMutex_);
+  return interrupted_ && std::chrono::steady_clock::now() - interruptedAt_ >= kCancelGrace;
 }
 
 ResultPtr Session::run(const std::string& sql, const std::vector<Param>& params) {
@@ -155,21 +166,29 @@ void Session::awaitInput() {
 }
 
 void Session::awaitSocket() {
-  const int silenceMs = commandTimeout_ > 0
-                            ? static_cast<int>(std::min<long long>((commandTimeout_ + kGraceSeconds) * 1000LL, INT_MAX))
-                            : -1;
+  using Clock = std::chrono::steady_clock;
+  const long long silenceMs = commandTimeout_ > 0 ? (commandTimeout_ + kGraceSeconds) * 1000LL : -1;
+  const Clock::time_point since = Clock::now();
   for (;;) {
     pollfd p{PQsocket(conn_.get()), POLLIN, 0};
     if (p.fd < 0) failLost();
-    int ready = poll(&p, 1, silenceMs);
+    // In slices, to see an interrupt() that the server does not answer.
+    const int ready = poll(&p, 1, kSliceMs);
     if (ready > 0) return;
-    if (ready < 0 && errno == EINTR) continue;
-    // The socket stays open until close(): the session is unusable from here on.
-    lost_ = true;
-    throw DbError(adErrTimeout, "[08006] Il server PostgreSQL non risponde da " +
-                                    std::to_string(silenceMs / 1000) +
-                                    " secondi: chiudere e riaprire la connessione");
+    if (ready < 0 && errno != EINTR) break;
+    if (cancelIgnored()) {
+      lost_ = true;
+      ::shutdown(p.fd, SHUT_RDWR);
+      throw DbError(adErrOperationCanceled,
+                    "[08006] Operazione annullata: il server PostgreSQL non ha risposto e la connessione è stata "
+                    "chiusa; l'esito del comando non è noto: disconnettersi e riconnettersi");
+    }
+    if (silenceMs >= 0 && Clock::now() - since >= std::chrono::milliseconds(silenceMs)) break;
   }
+  // The socket stays open until close(): the session is unusable from here on.
+  lost_ = true;
+  throw DbError(adErrTimeout, "[08006] Il server PostgreSQL non risponde da " + std::to_string(silenceMs / 1000) +
+                                  " secondi: chiudere e riaprire la connessione");
 }
 
 void Session::drainCopyOut() {

@@ -7,12 +7,16 @@
 // altogether (dead host, cut network) is caught on the client: when the socket stays
 // silent for the timeout plus a grace period the call fails and the session is
 // given up (every later call says so until it is closed), instead of freezing the
-// window. PQcancel is not tried there: against a dead host it would block itself. Every statement runs in autocommit unless
+// window. PQcancel is not tried there: against a dead host it would block itself.
+// After interrupt() a server that has not stopped the command within a few seconds is
+// given up the same way, and the connection to it shut, so that the command cannot
+// go on unseen. Every statement runs in autocommit unless
 // the user's own text opens a transaction, so no transaction is left open between
 // calls. Every statement that fails reports the server's SQLSTATE (PgError.h).
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -57,12 +61,16 @@ class Session {
   void awaitSocket();
   void drainCopyOut();
   [[noreturn]] void failLost();
+  // interrupt() was asked for long enough ago that the server should have answered.
+  bool cancelIgnored() const;
   StopReason stopReason() const;
 
   ConnPtr conn_;
-  CancelPtr cancel_;
+  // Shared with an interrupt() that may still wait in PQcancel when close() runs.
+  std::shared_ptr<PGcancel> cancel_;
   mutable std::mutex cancelMutex_;
   std::atomic<bool> interrupted_{false};
+  std::chrono::steady_clock::time_point interruptedAt_;  // under cancelMutex_
   std::chrono::steady_clock::time_point started_;
   int commandTimeout_ = 0;
   bool lost_ = false;

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "db/Ado.h"
@@ -105,6 +107,26 @@ TEST(OperationRunner, ASecondCallIsRefusedWhileOneRuns) {
   EXPECT_THROW(f.runner.Run([&] { f.Slow(); }), db::DbError);
   EXPECT_EQ(refused, db::adErrStillExecuting);
   EXPECT_FALSE(innerRan);
+}
+
+// Against a silent host the request to stop can itself hang (PQcancel connects).
+TEST(OperationRunner, AnInterruptThatHangsDoesNotHoldUpTheEnd) {
+  QWidget window;
+  const auto stop = std::make_shared<std::atomic<bool>>(false);
+  OperationRunner runner{&window,
+                         [stop] {
+                           *stop = true;
+                           std::this_thread::sleep_for(3s);
+                         },
+                         {},
+                         {.showAfter = 50ms, .interruptEvery = 50ms}};
+  QTimer::singleShot(200, [&] { window.findChild<ProgressDialog*>()->reject(); });
+  QElapsedTimer clock;
+  clock.start();
+  runner.Run([stop] {
+    while (!*stop) std::this_thread::sleep_for(5ms);
+  });
+  EXPECT_LT(clock.elapsed(), 1500);
 }
 
 }  // namespace

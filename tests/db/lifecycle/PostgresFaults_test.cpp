@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -91,6 +92,42 @@ TEST_F(PostgresFaults, ASessionEndedByTheServerIsReportedAndReconnectingWorks) {
   EXPECT_EQ(d.Cell(1999, 1), "2000");
   EXPECT_EQ(Sum(admin, table), "2001000");
   admin.Execute("DROP TABLE " + table);
+}
+
+// A session whose server process stops answering, as behind a dead link: PQcancel
+// reaches the server, the command does not stop, and the wait must end all the same.
+TEST_F(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
+  const std::string name = "muto_" + std::to_string(QCoreApplication::applicationPid());
+  const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + QString::fromStdString(name);
+  d.w->Conne(text, "", "");
+  d.NewLog();
+  db::Connection admin;
+  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
+  admin.Open();
+  db::Recordset rs;
+  rs.Open("SELECT pid FROM pg_stat_activity WHERE application_name = '" + name + "'", admin);
+  const auto backend = static_cast<pid_t>(rs.Fields().Item(0L).GetValue().Get<std::int64_t>());
+  ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+
+  QTimer::singleShot(900, [&] {
+    if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
+  });
+  QElapsedTimer clock;
+  clock.start();
+  d.RunSql("SELECT 1");
+  ::kill(backend, SIGCONT);
+  const auto log = d.NewLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].text, "Err. n.-2147217842");
+  EXPECT_TRUE(log[0].sub1.startsWith("[08006] Operazione annullata: ")) << log[0];
+  EXPECT_EQ(log[1], Err0("Lettura dati fallita su " + text));
+  EXPECT_LT(clock.elapsed(), 9000);
+
+  d.Trigger("mnuDisconnetti");
+  d.w->Conne(text, "", "");
+  d.RunSql("SELECT 1");
+  EXPECT_EQ(d.NewLog().size(), 4u);
+  EXPECT_EQ(d.Cell(0, 0), "1");
 }
 
 // A server of its own, stopped while a command runs and while the grid shows rows.
