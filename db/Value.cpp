@@ -1,7 +1,7 @@
 #include "db/Value.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 namespace db {
 
@@ -15,25 +15,51 @@ std::string DoubleText(double v) {
   return std::string(buf, r.ptr);
 }
 
+constexpr int kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+// Zero-padded to `width` characters as "%0*d" writes it, without printf's cost: a
+// full scan formats a date in every row. Gives the end of what it wrote.
+char* Padded(char* out, int v, int width) {
+  if (v >= 0 && width <= 6 && v < kTens[width]) {  // every field of a date in its range
+    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
+    return out + width;
+  }
+  char digits[16];
+  char* const last = std::to_chars(digits, digits + sizeof digits, v).ptr;
+  const char* from = digits;
+  if (*from == '-') {
+    *out++ = '-';
+    ++from;
+    --width;
+  }
+  for (auto n = last - from; n < width; ++n) *out++ = '0';
+  return std::copy(from, static_cast<const char*>(last), out);
+}
+
 std::string DateTimeText(const DateTime& d) {
-  char buf[64];
-  std::string out;
+  char buf[96];  // room for every field at its widest
+  char* p = buf;
   if (d.part != DateTime::Part::Time) {
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
-    out = buf;
+    p = Padded(p, d.year, 4);
+    *p++ = '-';
+    p = Padded(p, d.month, 2);
+    *p++ = '-';
+    p = Padded(p, d.day, 2);
   }
   if (d.part != DateTime::Part::Date) {
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", d.hour, d.minute, d.second);
-    if (!out.empty()) out += ' ';
-    out += buf;
+    if (p != buf) *p++ = ' ';
+    p = Padded(p, d.hour, 2);
+    *p++ = ':';
+    p = Padded(p, d.minute, 2);
+    *p++ = ':';
+    p = Padded(p, d.second, 2);
     if (d.microsecond != 0) {
-      std::snprintf(buf, sizeof buf, ".%06d", d.microsecond);
-      std::string frac = buf;
-      while (frac.back() == '0') frac.pop_back();
-      out += frac;
+      *p++ = '.';
+      p = Padded(p, d.microsecond, 6);
+      while (p[-1] == '0') --p;
     }
   }
-  return out;
+  return std::string(buf, p);
 }
 
 std::string HexText(const Bytes& b) {
@@ -59,6 +85,11 @@ struct ToTextVisitor {
 
 }  // namespace
 
-std::string Value::ToText() const { return std::visit(ToTextVisitor{}, v_); }
+std::string Value::ToText() const& { return std::visit(ToTextVisitor{}, v_); }
+
+std::string Value::ToText() && {
+  if (auto* text = std::get_if<std::string>(&v_)) return std::move(*text);
+  return std::visit(ToTextVisitor{}, v_);
+}
 
 }  // namespace db

@@ -46,7 +46,9 @@ class Value {
   // The one conversion to text: what a caller shows when it "converts the value to text".
   // Null gives the empty text; numbers plain decimal; booleans "True"/"False";
   // dates ISO 8601 ("2024-05-31 13:45:00"); bytes as lowercase hex.
-  std::string ToText() const;
+  std::string ToText() const&;
+  // The same; a text value gives up its characters instead of copying them.
+  std::string ToText() &&;
 
   friend bool operator==(const Value&, const Value&) = default;
 

@@ -18,6 +18,19 @@ TEST(Value, OneTextForEveryKind) {
   EXPECT_EQ(Value(DateTime{DateTime::Part::DateTime, 2024, 5, 31, 13, 45, 0, 0}).ToText(), "2024-05-31 13:45:00");
   EXPECT_EQ(Value(DateTime{DateTime::Part::Date, 2024, 5, 31, 13, 45, 0, 0}).ToText(), "2024-05-31");
   EXPECT_EQ(Value(DateTime{DateTime::Part::Time, 0, 0, 0, 7, 5, 3, 120000}).ToText(), "07:05:03.12");
+  // Out of the usual ranges the fields keep their width and sign, as printf's "%04d" does.
+  EXPECT_EQ(Value(DateTime{DateTime::Part::DateTime, 12, 1, 2, 3, 4, 5, 5}).ToText(), "0012-01-02 03:04:05.000005");
+  EXPECT_EQ(Value(DateTime{DateTime::Part::Date, -44, 3, 15, 0, 0, 0, 0}).ToText(), "-044-03-15");
+  EXPECT_EQ(Value(DateTime{DateTime::Part::Date, 123456, 12, 31, 0, 0, 0, 0}).ToText(), "123456-12-31");
+}
+
+// A temporary hands its text over; a value that stays keeps it.
+TEST(Value, TextOfAKeptValueAndOfATemporary) {
+  const std::string text(100, 'x');
+  const Value kept(text);
+  EXPECT_EQ(kept.ToText(), text);
+  EXPECT_EQ(kept.ToText(), text);
+  EXPECT_EQ(Value(text).ToText(), text);
 }
 
 }  // namespace
