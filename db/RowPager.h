@@ -52,7 +52,8 @@ class PageSource {
 
 class RowPager {
  public:
-  static constexpr std::int64_t kBaseRows = 256;
+  // A first screen reads little more than it shows; reading on doubles the pages.
+  static constexpr std::int64_t kBaseRows = 64;
   static constexpr std::int64_t kMaxRows = 8192;
   static constexpr std::size_t kPageBytes = 2u << 20;   // a page stops growing past this
   // Offset pages skip every row before them again: fewer, bigger pages keep a full
