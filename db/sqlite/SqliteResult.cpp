@@ -29,7 +29,7 @@ std::unique_ptr<Result> SqliteResult::OpenDescribed(std::shared_ptr<Session> ses
     edit.targetOf.push_back(-1);
     edit.whyNot.push_back("le righe dello schema non si modificano");
   }
-  auto source = std::make_unique<OffsetSource>(session, sql, static_cast<int>(columns.size()));
+  auto source = std::make_unique<WholeSource>(session, sql, static_cast<int>(columns.size()));
   return std::make_unique<SqliteResult>(session, std::move(columns), std::move(source), std::move(edit));
 }
 

@@ -15,7 +15,8 @@ namespace db::sqlite {
 class SqliteResult : public Result {
  public:
   static std::unique_ptr<Result> Open(std::shared_ptr<Session> session, const std::string& sql);
-  // A query of the layer's own whose columns are described by the caller.
+  // A query of the layer's own whose columns are described by the caller, read whole
+  // by one run (the catalogue).
   static std::unique_ptr<Result> OpenDescribed(std::shared_ptr<Session> session, const std::string& sql,
                                                std::vector<ColumnInfo> columns);
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "db/Ado.h"
 #include "db/DbError.h"
 
@@ -93,6 +95,31 @@ void OffsetSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t l
   for (std::int64_t skipped = 0; skipped < offset; ++skipped)
     if (session_->check(sqlite3_step(stepped_.get())) != SQLITE_ROW) return;
   ReadRows(*session_, stepped_.get(), out, [&] { return out.rows() < limit && more(); });
+}
+
+WholeSource::WholeSource(std::shared_ptr<Session> session, std::string query, int width)
+    : session_(std::move(session)), query_(std::move(query)), width_(width) {}
+
+void WholeSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+                       const std::function<bool()>& more) {
+  session_->db();
+  if (!rows_) {
+    PageBuffer all(width_);
+    const Statement st = session_->prepare(query_);
+    ResetOnExit reset(st.get());
+    ReadRows(*session_, st.get(), all, [] { return true; });
+    rows_ = std::move(all);
+  }
+  const std::int64_t end = std::min(rows_->rows(), offset + limit);
+  for (std::int64_t row = offset; row < end; ++row) {
+    for (int c = 0; c < width_; ++c) out.add(rows_->cells[static_cast<std::size_t>(row * width_ + c)]);
+    if (!more()) break;
+  }
+}
+
+std::optional<std::int64_t> WholeSource::count() {
+  if (!rows_) return std::nullopt;
+  return rows_->rows();
 }
 
 }  // namespace db::sqlite

@@ -50,4 +50,22 @@ class OffsetSource : public PageSource {
   Statement stepped_; // the query itself, when it cannot be wrapped
 };
 
+// A query of the layer's own read whole by one run and kept: the catalogue, whose
+// query sorts every row, so that pages of it would each cost the whole query again.
+// Its rows are few and all of them go into the table list anyway.
+class WholeSource : public PageSource {
+ public:
+  WholeSource(std::shared_ptr<Session> session, std::string query, int width);
+  int keyWidth() const override { return 0; }
+  void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
+            const std::function<bool()>& more) override;
+  std::optional<std::int64_t> count() override;
+
+ private:
+  std::shared_ptr<Session> session_;
+  std::string query_;
+  std::optional<PageBuffer> rows_;  // after the first load
+  int width_;
+};
+
 }  // namespace db::sqlite

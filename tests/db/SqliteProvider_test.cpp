@@ -176,6 +176,21 @@ TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
   EXPECT_EQ(Column(rs, "n"), std::vector<std::string>{"uno"});
 }
 
+// The catalogue is read by one run and handed out in pages: nothing is lost or
+// doubled where one page ends and the next begins.
+TEST_F(SqliteProvider, ACatalogueLargerThanAPageArrivesWhole) {
+  Open();
+  std::string tables;
+  for (int t = 1000; t < 1300; ++t) tables += "CREATE TABLE t" + std::to_string(t) + " (id);";
+  conn_.Execute(tables);
+  auto rs = conn_.OpenSchema(adSchemaTables);
+  std::vector<std::string> names;
+  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) names.push_back(rs->Fields().Item("TABLE_NAME").GetValue().ToText());
+  ASSERT_EQ(names.size(), 302u);
+  for (int t = 0; t < 300; ++t) ASSERT_EQ(names[static_cast<std::size_t>(t)], "t" + std::to_string(1000 + t));
+  EXPECT_EQ(rs->RecordCount(), 302);
+}
+
 TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
   Open().Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, n); INSERT INTO t VALUES (1, 'a'), (2, 'b');");
   const char* refused[] = {"DELETE FROM t", "SELECT 1; DELETE FROM t", "INSERT INTO t (n) VALUES ('c') RETURNING id"};
