@@ -112,7 +112,7 @@ Prepare CartavoEdits() {
       ++*round;
       sw.Start();
       for (int i = 0; i < o.edits; ++i) {
-        rs->AbsolutePosition(EditedRow(i, o.edits, o.rows) + 1);
+        rs->AbsolutePosition(EditedRow(i) + 1);
         std::string text = "modifica " + std::to_string(*round) + " " + std::to_string(i);
         t.bytes += static_cast<std::int64_t>(text.size());
         nome.SetValue(db::Value(std::move(text)));

@@ -12,7 +12,7 @@ Prepare CartavoFirstScreen(Engine engine);
 Prepare CartavoLastRow(Engine engine);
 // MoveFirst to EOF, every value as text.
 Prepare CartavoFullScan(Engine engine);
-// Cell edits of the column nome spread over the table, each written by Update; on
+// Cell edits of the column nome, each written by Update; on
 // a scratch copy of the SQLite file.
 Prepare CartavoEdits();
 

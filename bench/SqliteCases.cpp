@@ -105,7 +105,7 @@ Prepare SqliteUpdates() {
       for (int i = 0; i < o.edits; ++i) {
         const std::string text = "modifica " + std::to_string(*round) + " " + std::to_string(i);
         SqliteCheck(db.get(), sqlite3_bind_text(st.get(), 1, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
-        SqliteCheck(db.get(), sqlite3_bind_int64(st.get(), 2, EditedRow(i, o.edits, o.rows) + 1));
+        SqliteCheck(db.get(), sqlite3_bind_int64(st.get(), 2, EditedRow(i) + 1));
         SqliteCheck(db.get(), sqlite3_step(st.get()));
         SqliteCheck(db.get(), sqlite3_reset(st.get()));
         if (sqlite3_changes(db.get()) != 1) throw BenchError("an UPDATE changed no row");
