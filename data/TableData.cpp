@@ -5,6 +5,7 @@
 #include "app/ListView.h"
 #include "app/frmMain.h"
 #include "data/DataGrid.h"
+#include "data/RecordsetModel.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/SqlText.h"
@@ -34,13 +35,23 @@ std::string Quoted(const db::Connection& conn, std::string_view name) {
   }
 }
 
-// What binding the grid reads first (the count, the first page), read while the
-// progress window can still be shown: a slow query spends its time here, not in a
-// paint. A query that fails here has not opened: the record set is closed again.
+// Positions on the 1-based row, when the result has one.
+void Reach(db::Recordset& rs, std::int64_t position) {
+  try {
+    rs.AbsolutePosition(position);
+  } catch (const db::DbError& e) {
+    if (e.Number() != db::adErrNoCurrentRecord) throw;
+  }
+}
+
+// What binding the grid reads first (the count, or else its first block of rows, and
+// the first screen), read while the progress window can still be shown: a slow query
+// spends its time here, not in a paint. A query that fails here has not opened: the
+// record set is closed again.
 void ReadFirstRows(db::Recordset& rs) {
   try {
-    rs.RecordCount();
-    rs.BOF();
+    if (rs.RecordCount() < 0) Reach(rs, RecordsetModel::kFetchRows);
+    Reach(rs, 1);
   } catch (...) {
     rs.Close();
     throw;
