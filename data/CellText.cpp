@@ -18,12 +18,16 @@ bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0
 
 // At most kShownChars characters of the text on one line: line breaks become a
 // visible mark and other control characters a blank. Reads no further than it shows.
+// A lead byte takes at most three continuation bytes: stray ones in text that is no
+// UTF-8 count as characters of their own, so the line stays short whatever it holds.
 std::string OneLine(const std::string& s) {
   std::string out;
-  std::size_t chars = 0, i = 0;
+  std::size_t chars = 0, i = 0, room = 0;
   for (; i < s.size(); ++i) {
     const char c = s[i];
-    if (!IsContinuation(c) && chars++ == kShownChars) break;
+    const bool continues = IsContinuation(c) && room > 0;
+    room = continues ? room - 1 : (static_cast<unsigned char>(c) >= 0xC0 ? 3 : 0);
+    if (!continues && chars++ == kShownChars) break;
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
       out += kLineBreak;

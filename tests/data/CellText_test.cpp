@@ -40,6 +40,8 @@ TEST(CellText, LongTextIsCutToOneLineButEditedWhole) {
   for (int i = 0; i < 300; ++i) accents += "\u00e8";
   const std::string shown = Shown(db::Value(accents), db::adVarChar).text;
   EXPECT_EQ(shown.size(), data::kShownChars * 2 + std::string("\u2026").size());
+  // Bytes that are no UTF-8 are cut as well, however long their run.
+  EXPECT_LE(Shown(db::Value(std::string(100000, '\x80')), db::adVarChar).text.size(), data::kShownChars * 4 + 3);
 }
 
 TEST(CellText, BinaryShowsAPreviewAndItsSize) {
