@@ -20,11 +20,14 @@ bool IsOneOf(std::string_view key, std::initializer_list<std::string_view> names
   return std::any_of(names.begin(), names.end(), [key](std::string_view n) { return SameKey(key, n); });
 }
 
+// The blanks that the reading of a text trims around a plain value.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
 // ODBC texts reach the driver manager unchanged, so their values use ODBC's own
 // quoting: braces, with '}' doubled inside.
 std::string OdbcQuote(std::string_view value, bool always) {
   const bool plain = value.find_first_of(";{}'\"") == std::string_view::npos &&
-                     (value.empty() || (value.front() != ' ' && value.back() != ' '));
+                     (value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back())));
   if (plain && !always) return std::string(value);
   std::string out = "{";
   for (char c : value) out += c == '}' ? std::string("}}") : std::string(1, c);
