@@ -1,5 +1,9 @@
 // libFuzzer target: the connection-text parser, MaskPasswords and QuoteValue must be
-// total (no crash, no hang) and agree with each other on any input.
+// total (no crash, no hang) and agree with each other on any input; the dialog's
+// fields make a text that reads back as the same fields, and no password survives
+// the masking of an error description.
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +11,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
+#include "db/dialog/ConnectionText.h"
 
 namespace {
 
@@ -33,6 +38,44 @@ void CheckMasking(const db::ConnectionString& cs, std::string_view text) {
   }
 }
 
+// Fields typed in the dialog, the first bytes of the input deciding what goes where.
+db::ConnectionFields MakeFields(FuzzedDataProvider& in) {
+  db::ConnectionFields f;
+  f.kind = static_cast<db::ProviderKind>(in.ConsumeIntegralInRange(0, 3));
+  if (f.kind == db::ProviderKind::SQLite) {
+    f.file = in.ConsumeRandomLengthString(64);
+    f.create = in.ConsumeBool();
+    return f;
+  }
+  if (f.kind == db::ProviderKind::OdbcDsn) {
+    f.dsn = in.ConsumeRandomLengthString(32);
+  } else {
+    if (f.kind == db::ProviderKind::OdbcDriver) f.driver = in.ConsumeRandomLengthString(32);
+    f.server = in.ConsumeRandomLengthString(32);
+    f.port = in.ConsumeRandomLengthString(8);
+    f.database = in.ConsumeRandomLengthString(32);
+  }
+  f.user = in.ConsumeRandomLengthString(32);
+  f.password = in.ConsumeRandomLengthString(32);
+  return f;
+}
+
+void CheckDialog(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  const db::ConnectionFields fields = MakeFields(in);
+  const std::string description = in.ConsumeRemainingBytesAsString();
+  const std::string text = db::ComposeConnectionText(fields);
+  const auto back = db::ReadConnectionFields(text);
+  Require(back.has_value() && *back == fields);
+  // An engine's message that repeats the password, as such or as its pair.
+  if (fields.password.empty() || fields.password.find('*') != std::string::npos) return;
+  const std::string echo = description + fields.password + " (PWD=" + fields.password + ")";
+  Require(db::MaskSecrets(echo, text).find(fields.password) == std::string::npos);
+  // Where the password stands once in the text, as its own value, masking hides it.
+  if (text.find(fields.password) == text.rfind(fields.password))
+    Require(db::MaskPasswords(text).find(fields.password) == std::string::npos);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,5 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string quoted = "K=" + db::QuoteValue(text) + ";L=1";
   Require(db::ConnectionString::Parse(quoted).Get("k") == std::string(text));
+  CheckDialog(data, size);
   return 0;
 }
