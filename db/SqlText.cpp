@@ -194,9 +194,16 @@ std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
   int n = 0;
   for (std::size_t i = 0; i < u.set.size(); ++i)
     sql += (i ? ", " : "") + u.set[i] + " = " + Placeholder(d, ++n);
-  for (std::size_t i = 0; i < u.compare.size(); ++i)
-    sql += (i ? " AND " : " WHERE ") + u.compare[i] + " " + std::string(d.nullSafeEquals) + " " +
-           Placeholder(d, ++n);
+  // Engines bound the depth of an expression (SQLite: 1000), and a chain of ANDs is
+  // as deep as it is long: a row of many columns is compared in groups.
+  constexpr std::size_t kGroup = 64;
+  const bool grouped = u.compare.size() > kGroup;
+  for (std::size_t i = 0; i < u.compare.size(); ++i) {
+    sql += i == 0 ? " WHERE " : (grouped && i % kGroup == 0 ? ") AND " : " AND ");
+    if (grouped && i % kGroup == 0) sql += "(";
+    sql += u.compare[i] + " " + std::string(d.nullSafeEquals) + " " + Placeholder(d, ++n);
+  }
+  if (grouped) sql += ")";
   for (std::size_t i = 0; i < u.returning.size(); ++i)
     sql += (i ? ", " : " RETURNING ") + u.returning[i];
   return sql;

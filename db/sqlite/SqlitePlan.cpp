@@ -135,6 +135,10 @@ std::optional<KeysetPlan> PlanKeyset(const Session& s, Prepared& q, const std::s
     plan.keys.push_back(*alias);  // unquoted: a quoted "rowid" could read as a string
   }
   if (plan.keys.empty()) return std::nullopt;
+  // The key read before every column must fit the engine's limit on the columns of a
+  // result: a table that has that many columns already pages by offset.
+  if (plan.keys.size() + q.columns.size() > static_cast<std::size_t>(sqlite3_limit(s.db(), SQLITE_LIMIT_COLUMN, -1)))
+    return std::nullopt;
   MarkKeys(q.columns, t, pk);
   plan.table = sql::QualifiedName(sql::kSqlite, t.first, t.second);
 
