@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 
 #include <limits>
@@ -27,10 +28,30 @@ CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), setNull_(new QActio
 }
 
 void CellEditor::Show(const QString& text, bool isNull) {
+  setReadOnly(false);
   setText(text);
   MarkNull(isNull);
   MarkChanged(false);
   selectAll();
+}
+
+void CellEditor::ShowTooLong(const QString& shown) {
+  setReadOnly(true);
+  setText(shown);
+  MarkNull(false);
+  MarkChanged(false);
+  setCursorPosition(0);
+}
+
+void CellEditor::keyPressEvent(QKeyEvent* event) {
+  const bool edits = (!event->text().isEmpty() && event->text().at(0).isPrint()) ||
+                     event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
+                     event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut);
+  if (isReadOnly() && edits) {
+    emit EditRefused();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
 }
 
 void CellEditor::SetNull() {

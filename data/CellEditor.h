@@ -14,6 +14,9 @@ class CellEditor final : public QLineEdit {
 
   // Shows a stored value; the editor counts as unchanged until the user edits it.
   void Show(const QString& text, bool isNull);
+  // Shows the start of a value too long to edit: typing is refused (EditRefused),
+  // only "Imposta a NULL" changes it.
+  void ShowTooLong(const QString& shown);
   void SetNull();
   bool isNull() const { return null_; }
   bool changed() const { return changed_; }
@@ -21,9 +24,12 @@ class CellEditor final : public QLineEdit {
  signals:
   // The value differs, or no longer differs, from the one shown.
   void ChangedState(bool changed);
+  // A key that would change the text of a value too long to edit.
+  void EditRefused();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void MarkNull(bool isNull);

@@ -132,6 +132,12 @@ CellText Shown(const db::Value& v, int type) {
 
 std::string EditText(const db::Value& v) { return v.Is<double>() ? NumberText(v.Get<double>()) : v.ToText(); }
 
+bool FitsEditor(const db::Value& v) {
+  if (v.Is<std::string>()) return v.Get<std::string>().size() <= kMaxEditBytes;
+  if (v.Is<db::Bytes>()) return v.Get<db::Bytes>().size() <= kMaxEditBytes / 2;  // two hex digits a byte
+  return true;
+}
+
 db::Value FromEdit(const std::string& text, int type) {
   if (IsBinaryType(type)) return FromHex(text);
   if (IsIntegerType(type)) {

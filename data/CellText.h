@@ -30,6 +30,12 @@ CellText Shown(const db::Value& v, int type);
 // The whole value as text for editing; NULL gives the empty text.
 std::string EditText(const db::Value& v);
 
+// The longest value, in bytes of its edit text, that the editor holds whole: typing
+// into a line of a megabyte already takes most of a second a key. A longer value
+// opens for reading only, so it is never written back cut.
+inline constexpr std::size_t kMaxEditBytes = 100000;
+bool FitsEditor(const db::Value& v);
+
 // What an edited text stores in a column of this type: a whole number or a floating
 // number when it reads as one, bytes from hexadecimal digits for a binary column,
 // the text itself otherwise (the engine converts it). Raises DbError when a binary

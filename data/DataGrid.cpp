@@ -17,6 +17,9 @@
 namespace {
 
 const QColor kEmptyArea(192, 192, 192);  // the area below the last row
+const QString kTooLongToEdit = QString("Il valore di questa cella è troppo lungo per modificarlo nella griglia "
+                                       "(oltre %1 caratteri): si può cambiare con un comando UPDATE nel pannello SQL")
+                                   .arg(data::kMaxEditBytes);
 constexpr int kCellMargin = 8;           // pixels beside the text of a cell or a heading
 constexpr QAbstractItemView::EditTriggers kEditing =
     QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -107,6 +110,7 @@ void DataGrid::CommitEdit() {
 
 void DataGrid::setErrorReporter(std::function<void(const QString&)> report) {
   if (!report) report = [this](const QString& message) { MsgBox(this, message, vbExclamation, "Cartavo"); };
+  report_ = report;
   model_->setErrorReporter(std::move(report));
 }
 
@@ -163,6 +167,7 @@ void DataGrid::EditorOpened(CellEditor* editor) {
   editor->setPalette(cell);
   connect(editor, &CellEditor::ChangedState, this,
           [this](bool changed) { model_->setCurrentRow(currentIndex().row(), changed); });
+  connect(editor, &CellEditor::EditRefused, this, [this] { report_(kTooLongToEdit); });
 }
 
 bool DataGrid::EditorKey(CellEditor& editor, const QKeyEvent& key) {

@@ -58,6 +58,7 @@ class DataGrid : public QTableView {
 
   RecordsetModel* model_;
   GridDelegate* delegate_;
+  std::function<void(const QString&)> report_;
   db::Recordset* source_ = nullptr;
   QPointer<CellEditor> editor_;
   bool allowUpdate_ = true;

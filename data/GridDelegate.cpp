@@ -39,7 +39,10 @@ void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
   auto* e = qobject_cast<CellEditor*>(editor);
   if (!e) return;
   e->setAlignment(index.data(Qt::TextAlignmentRole).value<Qt::Alignment>());
-  e->Show(index.data(Qt::EditRole).toString(), index.data(RecordsetModel::NullRole).toBool());
+  if (index.data(RecordsetModel::TooLongRole).toBool())
+    e->ShowTooLong(index.data(Qt::EditRole).toString());
+  else
+    e->Show(index.data(Qt::EditRole).toString(), index.data(RecordsetModel::NullRole).toBool());
 }
 
 void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {

@@ -87,10 +87,14 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       return Q(Shown(index.row())[column].text);
     case Qt::EditRole:
-    case NullRole: {
+    case NullRole:
+    case TooLongRole: {
       const std::optional<db::Value> v = Read(index.row(), index.column());
       if (role == NullRole) return v && v->IsNull();
-      return v ? Q(data::EditText(*v)) : QString();
+      const bool fits = !v || data::FitsEditor(*v);
+      if (role == TooLongRole) return !fits;
+      if (!v) return QString();
+      return fits ? Q(data::EditText(*v)) : Q(Shown(index.row())[column].text);
     }
     case Qt::TextAlignmentRole: {
       const Qt::Alignment side = Shown(index.row())[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft;

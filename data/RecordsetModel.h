@@ -27,6 +27,9 @@ class RecordsetModel final : public QAbstractTableModel {
  public:
   // True when the cell's value is NULL (EditRole then holds the empty text).
   static constexpr int NullRole = Qt::UserRole + 1;
+  // True when the value is too long for the editor to hold whole (EditRole then holds
+  // what the cell shows, and nothing can be typed).
+  static constexpr int TooLongRole = Qt::UserRole + 2;
   static constexpr std::size_t kKeptRows = 1024;
   static constexpr int kFetchRows = 256;
 
