@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <functional>
+
+#include "db/Connection.h"
+#include "tests/data/GridDriver.h"
+
+namespace {
+
+// Names with quotes, brackets, blanks, semicolons and letters beyond ASCII: listed,
+// described, shown and written back as they are, on every engine.
+const QString kTables[] = {"libri \"rari\"", "[prezzi]", "a;b", "città d'arte", "Ünïcödé 表"};
+const QString kKey = "chiave; DROP TABLE x";
+const QString kColumns[] = {"descrizione \"breve\"", "[prezzo]", "quantità"};
+
+QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
+
+struct Engine {
+  QString text;    // what the window connects with
+  QString schema;  // where the tables are, as the catalogue names it
+  std::function<void(const QString&)> exec;
+  std::function<QString(const QString&)> scalar;
+};
+
+QString Qualified(const Engine& e, const QString& table) {
+  return e.schema.isEmpty() ? Quoted(table) : Quoted(e.schema) + "." + Quoted(table);
+}
+
+void MakeTables(const Engine& e) {
+  for (const QString& table : kTables) {
+    QString sql = "CREATE TABLE " + Qualified(e, table) + " (" + Quoted(kKey) + " INTEGER PRIMARY KEY";
+    for (const QString& column : kColumns) sql += ", " + Quoted(column) + " VARCHAR(20)";
+    e.exec(sql + "); INSERT INTO " + Qualified(e, table) + " VALUES (7, 'uno', '2', '3')");
+  }
+}
+
+void ExpectOddNamesWork(const Engine& e) {
+  MakeTables(e);
+  GridDriver d;
+  d.w->Conne(e.text, "", "");
+  for (const QString& table : kTables) {
+    SCOPED_TRACE(table.toStdString());
+    const auto listed = d.Rows("LwTabelle");
+    EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [&](const Row& r) { return r.text == table; }));
+    d.ClickTable(table, e.schema);
+    const auto fields = d.Rows("LwCampi");
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[0].text, kKey);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(fields[c + 1].text, kColumns[c]);
+
+    d.NewLog();
+    d.Trigger("mnuLeggiDatiTabella");
+    EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + e.text)});
+    EXPECT_EQ(d.Headings(), (QStringList{kKey, kColumns[0], kColumns[1], kColumns[2]}));
+    ASSERT_EQ(d.RowCount(), 1);
+    d.Open(0, 1);
+    d.Type("scritto");
+    QTest::keyClick(d.Editor(), Qt::Key_Return);
+    EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+    EXPECT_EQ(e.scalar("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)), "scritto");
+  }
+}
+
+TEST(OddNames, OnSqlite) {
+  QTemporaryDir dir;
+  const QString file = MakeSqlite(dir, "nomi.db", "");
+  ExpectOddNamesWork({SqliteText(file), {}, [&](const QString& sql) { MakeSqlite(dir, "nomi.db", sql.toUtf8().constData()); },
+                      [&](const QString& sql) { return SqliteScalar(file, sql); }});
+}
+
+// In a schema of an odd name of its own; skipped without a server.
+TEST(OddNames, OnPostgres) {
+  const QByteArray server = qgetenv("CARTAVO_TEST_PG");
+  if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
+  db::Connection other;
+  other.ConnectionString(server.toStdString());
+  other.Open();
+  const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());
+  other.Execute("CREATE SCHEMA " + Quoted(schema).toStdString());
+  const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other.Execute(sql.toStdString()); },
+                  [&](const QString& sql) {
+                    db::Recordset rs;
+                    rs.Open(sql.toStdString(), other);
+                    return QString::fromStdString(rs.Fields().Item(0L).GetValue().ToText());
+                  }};
+  ExpectOddNamesWork(pg);
+  other.Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE");
+}
+
+}  // namespace
