@@ -3,6 +3,9 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 
 #include "layout/Twips.h"
 
@@ -46,20 +49,32 @@ bool ColumnHeader::setWidth(double twips) {
 }
 
 ListView::ListView(const QStringList& columnTitles, const ImageList* pictures, QWidget* parent)
-    : QTreeView(parent), model_(new ListModel(columnTitles, pictures, this)) {
+    : QTableView(parent), model_(new ListModel(columnTitles, pictures, this)) {
   setModel(model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
+  setShowGrid(false);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setTabKeyNavigation(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setIconSize(QSize(16, 16));
+  QHeaderView* rows = verticalHeader();
+  rows->hide();
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(RowHeight());
+  header()->setHighlightSections(false);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   for (int i = 1; i <= ColumnCount(); ++i) ColumnHeaders(i).setWidth(kDesignColumnWidth);
+}
+
+// A line of text or a picture, whichever is taller, with the margins of a list row.
+int ListView::RowHeight() const {
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, this) + 1;
+  return std::max(fontMetrics().height(), iconSize().height()) + 2 * margin;
 }
 
 ListItem ListView::SelectedItem() const {
@@ -69,7 +84,7 @@ ListItem ListView::SelectedItem() const {
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
-  QTreeView::mouseReleaseEvent(event);
+  QTableView::mouseReleaseEvent(event);
   // The release that ends a double click belongs to it, not to a second click.
   const bool endsDoubleClick = releaseEndsDoubleClick_;
   releaseEndsDoubleClick_ = false;
@@ -78,7 +93,7 @@ void ListView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeView::mouseDoubleClickEvent(event);
+  QTableView::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
   releaseEndsDoubleClick_ = true;
   emit DblClick();

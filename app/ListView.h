@@ -1,6 +1,7 @@
 #pragma once
+#include <QHeaderView>
 #include <QPointer>
-#include <QTreeView>
+#include <QTableView>
 
 #include "app/ListModel.h"
 
@@ -68,7 +69,9 @@ class ColumnHeader {
 
 // A report-style list view: rows under left-aligned column headers, each with a
 // picture of the window's image list. A click and a double click are reported.
-class ListView final : public QTreeView {
+// A table of rows of one fixed height, not a tree: a tree lays out all its rows again
+// after every row added, which the event log of a long session cannot afford.
+class ListView final : public QTableView {
   Q_OBJECT
 
  public:
@@ -79,6 +82,7 @@ class ListView final : public QTreeView {
   ListItem SelectedItem() const;
   ColumnHeader ColumnHeaders(int index) const { return ColumnHeader(this, index); }
   int ColumnCount() const { return model_->columnCount(); }
+  QHeaderView* header() const { return horizontalHeader(); }
 
  signals:
   void Click();
@@ -89,6 +93,8 @@ class ListView final : public QTreeView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  int RowHeight() const;
+
   ListModel* model_;
   bool releaseEndsDoubleClick_ = false;
 };
