@@ -18,7 +18,8 @@ struct Options {
   std::int64_t rows = 1000000;  // rows of the table big
   int tables = 10000;           // tables of the catalogue database
   int edits = 1000;             // cell edits of edit_roundtrip
-  double budgetSeconds = 3;     // timed repetitions of one contender stop past this
+  double budgetSeconds = 2;     // timed repetitions of one child process stop past this
+  int rounds = 1;               // child processes per contender, one round after the other
   std::string pgPort;           // empty: no PostgreSQL server, its scenarios are skipped
   std::string json;             // where the figures go as JSON; empty: nowhere
   std::vector<std::string> only;  // scenario keys to run; empty: all

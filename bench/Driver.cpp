@@ -45,10 +45,15 @@ std::vector<Outcome> RunScenarios(const Options& options, const std::vector<std:
     if (s.engine == Engine::Postgres && options.pgPort.empty()) {
       out.skipped = "no PostgreSQL server (--pg-port)";
     } else {
-      for (const Contender& c : s.contenders) {
-        std::fprintf(stderr, "%s / %s\n", s.key.c_str(), c.name.c_str());
-        out.contenders.push_back({c.name, RunInChild(childArguments, s.key, c.name)});
-      }
+      for (const Contender& c : s.contenders) out.contenders.push_back({c.name, Figure{}});
+      // Rounds alternate the contenders, so that a spell of load on the machine falls on all of them.
+      for (int round = 0; round < options.rounds; ++round)
+        for (Measured& m : out.contenders) {
+          std::fprintf(stderr, "%s / %s\n", s.key.c_str(), m.name.c_str());
+          const std::optional<Figure> f = RunInChild(childArguments, s.key, m.name);
+          if (!f) m.figure.reset();
+          else if (m.figure) m.figure->Merge(*f);
+        }
     }
     outcomes.push_back(std::move(out));
   }

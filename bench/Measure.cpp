@@ -1,5 +1,6 @@
 #include "bench/Measure.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -10,8 +11,8 @@
 namespace bench {
 namespace {
 
-constexpr int kMinRepetitions = 3;
-constexpr int kMaxRepetitions = 21;
+constexpr std::size_t kMinRepetitions = 3;
+constexpr std::size_t kMaxRepetitions = 21;
 constexpr const char* kLinePrefix = "FIGURE ";
 
 // A line "Name:   1234 kB" of /proc/self/status, in MB.
@@ -33,13 +34,30 @@ bool ResetPeak() {
   return static_cast<bool>(clear.flush());
 }
 
-double Median(std::vector<double> v) {
+// The value below which the given share of v lies, between neighbours.
+double Quantile(std::vector<double> v, double share) {
+  if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+  const double at = share * static_cast<double>(v.size() - 1);
+  const auto below = static_cast<std::size_t>(at);
+  const std::size_t above = std::min(below + 1, v.size() - 1);
+  return v[below] + (v[above] - v[below]) * (at - static_cast<double>(below));
 }
 
 }  // namespace
+
+double Figure::MedianMs() const { return Quantile(times, 0.5); }
+
+double Figure::SpreadPercent() const {
+  const double median = MedianMs();
+  return median > 0 ? 50 * (Quantile(times, 0.75) - Quantile(times, 0.25)) / median : 0;
+}
+
+void Figure::Merge(const Figure& other) {
+  times.insert(times.end(), other.times.begin(), other.times.end());
+  rssMb = std::max(rssMb, other.rssMb);
+  tally = other.tally;
+}
 
 Figure Measure(const Contender& contender, const Options& options) {
   Repetition repeat = contender.prepare(options);
@@ -54,26 +72,21 @@ Figure Measure(const Contender& contender, const Options& options) {
 
   using Clock = std::chrono::steady_clock;
   const auto budget = std::chrono::duration<double>(options.budgetSeconds);
+  const auto rounds = static_cast<std::size_t>(options.rounds);
+  const std::size_t least = (kMinRepetitions + rounds - 1) / rounds;
   const auto start = Clock::now();
-  std::vector<double> times;
-  while (times.size() < kMinRepetitions ||
-         (times.size() < kMaxRepetitions && Clock::now() - start < budget)) {
+  while (f.times.size() < least || (f.times.size() < kMaxRepetitions && Clock::now() - start < budget)) {
     Stopwatch sw;
     f.tally = repeat(sw);
-    times.push_back(sw.Ms());
+    f.times.push_back(sw.Ms());
   }
-  f.repetitions = static_cast<int>(times.size());
-  f.medianMs = Median(times);
-  f.minMs = *std::min_element(times.begin(), times.end());
-  f.maxMs = *std::max_element(times.begin(), times.end());
   return f;
 }
 
 std::string FigureLine(const Figure& f) {
-  const QJsonObject o{{"median_ms", f.medianMs},
-                      {"min_ms", f.minMs},
-                      {"max_ms", f.maxMs},
-                      {"repetitions", f.repetitions},
+  QJsonArray times;
+  for (double t : f.times) times.append(t);
+  const QJsonObject o{{"times_ms", times},
                       {"rss_mb", f.rssMb},
                       {"rows", static_cast<double>(f.tally.rows)},
                       {"bytes", static_cast<double>(f.tally.bytes)}};
@@ -85,14 +98,12 @@ bool ParseFigureLine(const std::string& line, Figure& f) {
   const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line.substr(std::string(kLinePrefix).size())));
   if (!doc.isObject()) return false;
   const QJsonObject o = doc.object();
-  f.medianMs = o["median_ms"].toDouble();
-  f.minMs = o["min_ms"].toDouble();
-  f.maxMs = o["max_ms"].toDouble();
-  f.repetitions = o["repetitions"].toInt();
+  f.times.clear();
+  for (const QJsonValue t : o["times_ms"].toArray()) f.times.push_back(t.toDouble());
   f.rssMb = o["rss_mb"].toDouble();
   f.tally.rows = static_cast<std::int64_t>(o["rows"].toDouble());
   f.tally.bytes = static_cast<std::int64_t>(o["bytes"].toDouble());
-  return true;
+  return !f.times.empty();
 }
 
 }  // namespace bench

@@ -27,19 +27,19 @@ std::string Ms(double ms) {
   return Format("%.0f", ms);
 }
 
-// Median, the half-range of the repetitions around it, and the memory growth.
+// Median, the spread of the repetitions around it, and the memory growth.
 std::string Cell(const Measured& m, bool named) {
   const std::string name = named ? m.name + " " : "";
   if (!m.figure) return name + "failed";
   const Figure& f = *m.figure;
-  const double spread = f.medianMs > 0 ? 50 * (f.maxMs - f.minMs) / f.medianMs : 0;
-  return name + Ms(f.medianMs) + " ms ±" + Format("%.0f", spread) + "% " + Format("%.1f", f.rssMb) + " MB";
+  return name + Ms(f.MedianMs()) + " ms ±" + Format("%.0f", f.SpreadPercent()) + "% " + Format("%.1f", f.rssMb) + " MB";
 }
 
 std::optional<double> Ratio(const Outcome& o) {
   if (o.contenders.size() < 2 || !o.contenders[0].figure || !o.contenders[1].figure) return std::nullopt;
-  if (o.contenders[1].figure->medianMs <= 0) return std::nullopt;
-  return o.contenders[0].figure->medianMs / o.contenders[1].figure->medianMs;
+  const double baseline = o.contenders[1].figure->MedianMs();
+  if (baseline <= 0) return std::nullopt;
+  return o.contenders[0].figure->MedianMs() / baseline;
 }
 
 std::string RatioText(const Outcome& o) {
@@ -107,7 +107,8 @@ bool PrintTable(const std::vector<Outcome>& outcomes) {
       line += r[c] + (c + 1 < r.size() ? std::string(widths[c] - r[c].size() + 2, ' ') : "");
     std::printf("%s\n", line.c_str());
   }
-  std::printf("(median of the repetitions, ±half their range, growth of resident memory; ratio: cartavo / baseline 1)\n");
+  std::printf("(median of the repetitions, ±half their interquartile range, growth of resident memory;"
+              " ratio: cartavo / baseline 1)\n");
 
   bool complete = true;
   for (const Outcome& o : outcomes) {
@@ -124,7 +125,7 @@ void WriteJson(const std::vector<Outcome>& outcomes, const std::string& file) {
     if (!o.skipped.empty()) s["skipped"] = QString::fromStdString(o.skipped);
     for (const Measured& m : o.contenders) {
       const QString name = QString::fromStdString(m.name);
-      s[name + "_ms"] = m.figure ? QJsonValue(Rounded(m.figure->medianMs, 3)) : QJsonValue();
+      s[name + "_ms"] = m.figure ? QJsonValue(Rounded(m.figure->MedianMs(), 3)) : QJsonValue();
       s[name + "_rss_mb"] = m.figure ? QJsonValue(Rounded(m.figure->rssMb, 1)) : QJsonValue();
     }
     if (const auto r = Ratio(o)) s["ratio"] = Rounded(*r, 3);

@@ -10,7 +10,7 @@ namespace {
 class Figures {
  public:
   explicit Figures(const Outcome& o) : o_(o) {}
-  double Ms(const char* name) const { return Get(name).medianMs; }
+  double Ms(const char* name) const { return Get(name).MedianMs(); }
   double Rss(const char* name) const { return Get(name).rssMb; }
   bool Complete() const {
     for (const Measured& m : o_.contenders)

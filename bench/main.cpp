@@ -3,7 +3,7 @@
 // contenders each in a child process of its own and reports the figures.
 //
 //   cartavo_bench --data DIR [--rows N] [--tables N] [--edits N] [--budget SECONDS]
-//                 [--pg-port PORT] [--json FILE] [--only KEY,KEY...]
+//                 [--rounds N] [--pg-port PORT] [--json FILE] [--only KEY,KEY...]
 #include <QApplication>
 
 #include <cstdio>
@@ -52,6 +52,7 @@ Command Parse(int argc, char** argv) {
     else if (arg == "--tables") o.tables = std::stoi(value);
     else if (arg == "--edits") o.edits = std::stoi(value);
     else if (arg == "--budget") o.budgetSeconds = std::stod(value);
+    else if (arg == "--rounds") o.rounds = std::stoi(value);
     else if (arg == "--pg-port") o.pgPort = value;
     else if (arg == "--json") o.json = value;
     else if (arg == "--only") o.only = Split(value);
@@ -59,7 +60,7 @@ Command Parse(int argc, char** argv) {
     c.forwarded.insert(c.forwarded.end(), {arg, value});
   }
   if (o.dataDir.empty()) throw bench::BenchError("--data DIR is required");
-  if (o.rows < o.edits || o.edits <= 0 || o.tables <= 0) throw bench::BenchError("sizes out of range");
+  if (o.rows < o.edits || o.edits <= 0 || o.tables <= 0 || o.rounds <= 0) throw bench::BenchError("sizes out of range");
   return c;
 }
 
