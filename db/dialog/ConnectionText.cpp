@@ -129,7 +129,9 @@ std::vector<std::string> Passwords(std::string_view text) {
   return found;
 }
 
+// An empty `what` (the password "{}": empty once unbraced) would be found everywhere.
 void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+  if (what.empty()) return;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
     text.replace(at, what.size(), with);
 }

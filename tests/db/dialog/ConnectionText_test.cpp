@@ -59,6 +59,7 @@ TEST(ConnectionText, MaskSecretsHidesThePasswordWhereverTheDescriptionRepeatsIt)
   EXPECT_EQ(masked.find("greto"), std::string::npos) << masked;
   EXPECT_NE(masked.find("accesso negato con "), std::string::npos);
   EXPECT_EQ(db::MaskSecrets("nessun segreto", "non; un testo 'valido"), "nessun segreto");
+  EXPECT_EQ(db::MaskSecrets("rifiutato", "Provider=ODBC;DSN=x;PWD={}"), "rifiutato") << "an empty password";
 }
 
 }  // namespace
