@@ -1,5 +1,6 @@
 #include "db/ConnectionString.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "db/Ado.h"
@@ -166,6 +167,16 @@ bool IsPasswordKey(std::string_view key) {
   return key.size() >= kPassword.size() && SameKey(key.substr(key.size() - kPassword.size()), kPassword);
 }
 
+// The non-empty passwords of a text, as the engine gets them.
+std::vector<std::string> PasswordValues(std::string_view text) {
+  std::vector<std::string> out;
+  Scanner scanner(text);
+  Scanned p;
+  while (scanner.Next(p))
+    if (p.issue == Issue::None && IsPasswordKey(p.key) && !Unbraced(p.value).empty()) out.push_back(Unbraced(p.value));
+  return out;
+}
+
 }  // namespace
 
 ConnectionString ConnectionString::Parse(std::string_view text) {
@@ -206,17 +217,40 @@ std::string ConnectionString::WithoutProvider() const {
 }
 
 std::string MaskPasswords(std::string_view text) {
+  const std::vector<std::string> passwords = PasswordValues(text);
   std::string out;
   std::size_t from = 0;
+  bool afterPassword = false;
   Scanner scanner(text);
   Scanned p;
   while (scanner.Next(p)) {
-    if (p.issue == Issue::NoEquals || !IsPasswordKey(p.key) || p.valueEnd == p.valueBegin) continue;
+    // A password with a ';' left unquoted reads as the password and pieces without
+    // '=': the mask covers those pieces too.
+    if (afterPassword && p.issue == Issue::NoEquals) {
+      from = p.valueEnd;
+      continue;
+    }
+    afterPassword = false;
+    if (p.issue == Issue::NoEquals || p.valueEnd == p.valueBegin) continue;
+    // The password written as another value as well (a user, a port) goes there too.
+    const bool password = IsPasswordKey(p.key);
+    if (!password && std::find(passwords.begin(), passwords.end(), Unbraced(p.value)) == passwords.end()) continue;
     out.append(text.substr(from, p.valueBegin - from));
     out += "********";  // a fixed length: the mask tells nothing of the password
     from = p.valueEnd;
+    afterPassword = password;
   }
   out.append(text.substr(from));
+  return out;
+}
+
+std::string Unbraced(std::string_view value) {
+  if (value.size() < 2 || value.front() != '{' || value.back() != '}') return std::string(value);
+  std::string out;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    out += value[i];
+    if (value[i] == '}' && value[i + 1] == '}') ++i;
+  }
   return out;
 }
 

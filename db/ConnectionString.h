@@ -32,8 +32,12 @@ class ConnectionString {
 };
 
 // The text with the value of every password key (Password, PWD) replaced by
-// asterisks. Total: any input, well-formed or not, gives a result.
+// asterisks, and any other value that equals a password. Total: any input,
+// well-formed or not, gives a result.
 std::string MaskPasswords(std::string_view text);
+
+// A value as an ODBC driver gets it: the braces taken off, "}}" inside read as '}'.
+std::string Unbraced(std::string_view value);
 
 // Quotes a value when it holds ';', a quote, or blanks at either end.
 std::string QuoteValue(std::string_view value);

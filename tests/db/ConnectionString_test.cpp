@@ -68,6 +68,8 @@ TEST(ConnectionString, MasksEveryPasswordOnAnyInput) {
       {"Password=\"se;cret\"", "Password=********"},
       {"Password='unclosed;X=1", "Password=********"},
       {"Password='a'junk;X=1", "Password=********;X=1"},
+      {"Password=se;gr;eto;X=1", "Password=********;X=1"},
+      {"Port={s;t};User=u;PWD={s;t}", "Port=********;User=u;PWD=********"},
       {"Database Password=s", "Database Password=********"},
       {"Password=;User=u", "Password=;User=u"},
       {"Password", "Password"},
