@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -30,6 +31,14 @@ constexpr int kServerPage = 1;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
+
+// The toolkit's file dialog keeps a history (the folders visited, the last one) in a
+// settings file of the user's. The program keeps nothing on disk: those settings go
+// where nothing can be written, and read back empty.
+void KeepNoFileDialogHistory() {
+  for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
 
 QLineEdit* NamedLineEdit(const char* name, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -297,6 +306,7 @@ void ConnectionDialog::testConnection() {
 }
 
 void ConnectionDialog::browseFile() {
+  KeepNoFileDialogHistory();
   const QString filter = "Database SQLite (*.db *.sqlite *.sqlite3 *.db3);;Tutti i file (*)";
   const QString file =
       chkCreate_->isChecked()
