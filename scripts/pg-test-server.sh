@@ -27,6 +27,8 @@ case "$cmd" in
     [ "$(id -u)" -eq 0 ] && chown postgres:postgres "$DIR"
     port="$(free_port)"
     as_owner "$BIN/initdb -D '$DIR/data' -U postgres -A trust -E UTF8 --locale=C.UTF-8" >"$DIR/initdb.log" 2>&1
+    # One role must give its password, for the tests of a wrong one; all others are trusted.
+    as_owner "sed -i '1i host all cartavo_password 127.0.0.1/32 scram-sha-256' '$DIR/data/pg_hba.conf'"
     echo "$port" >"$DIR/port"
     serve
     echo "$port"
