@@ -1,7 +1,8 @@
 #pragma once
 // The benchmark's data, made the same way on every run: the table big (and a table
 // small of 10 rows with the same columns), and a database of many small tables.
-// Nothing random: every value is a function of the row number.
+// Nothing random: every value is a function of the row number. A change to what is
+// written must raise kGeneration (Options.cpp), which names the cached files.
 #include "bench/Bench.h"
 
 namespace bench {

@@ -2,9 +2,19 @@
 
 namespace bench {
 
-std::string Options::BigFile() const { return dataDir + "/big-" + std::to_string(rows) + ".db"; }
+namespace {
+// Raised whenever the generator changes what it writes, so that no cached file of
+// an older generation is measured.
+constexpr const char* kGeneration = "g1";
+}  // namespace
 
-std::string Options::TablesFile() const { return dataDir + "/tables-" + std::to_string(tables) + ".db"; }
+std::string Options::BigFile() const {
+  return dataDir + "/big-" + kGeneration + "-" + std::to_string(rows) + ".db";
+}
+
+std::string Options::TablesFile() const {
+  return dataDir + "/tables-" + kGeneration + "-" + std::to_string(tables) + ".db";
+}
 
 std::string Options::SqliteText(const std::string& file) { return "Provider=SQLite;Data Source=" + file; }
 
