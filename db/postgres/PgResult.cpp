@@ -32,55 +32,20 @@ std::unique_ptr<Result> PgResult::OpenReadOnly(std::shared_ptr<Session> session,
 
 PgResult::PgResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns,
                    std::unique_ptr<PageSource> source, EditPlan edit)
-    : session_(std::move(session)),
-      columns_(std::move(columns)),
-      source_(std::move(source)),
-      pager_(*source_, source_->keyWidth() + static_cast<int>(columns_.size())),
+    : PagedResult(std::move(columns), std::move(source), edit.hidden),
+      session_(std::move(session)),
       edit_(std::move(edit)) {}
 
-bool PgResult::fetch(std::int64_t row) {
-  session_->requireUsable();
-  return pager_.fetch(row);
-}
+void PgResult::requireUsable() const { session_->requireUsable(); }
 
-const Value& PgResult::cell(int column) const {
-  session_->requireUsable();
-  const Value* cells = pager_.current();
-  if (!cells) throw errors::NoCurrentRecord();
-  if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
-    throw errors::ItemNotFound("posizione " + std::to_string(column));
-  return cells[edit_.hidden + column];
-}
-
-Value PgResult::value(int column) const {
-  const Value& c = cell(column);
-  if (c.IsNull()) return c;
-  const std::string& text = c.Get<std::string>();
+Value PgResult::present(const Value& cell, int column) const {
+  if (cell.IsNull()) return cell;
+  const std::string& text = cell.Get<std::string>();
   return Decode(edit_.types[static_cast<std::size_t>(edit_.hidden + column)], text.data(), static_cast<int>(text.size()));
 }
 
-bool PgResult::isNull(int column) const { return cell(column).IsNull(); }
-
-std::optional<std::int64_t> PgResult::size() {
-  session_->requireUsable();
-  return pager_.size();
-}
-
-std::int64_t PgResult::rowsRead() const {
-  session_->requireUsable();
-  return pager_.rowsRead();
-}
-
-void PgResult::update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) {
-  session_->requireUsable();
-  if (changes.empty()) return;
-  for (const auto& change : changes)
-    if (change.first < 0 || static_cast<std::size_t>(change.first) >= columns_.size())
-      throw errors::ItemNotFound("posizione " + std::to_string(change.first));
-  if (!pager_.fetch(row)) throw errors::NoCurrentRecord();
-  const Value* cells = pager_.current();
-  std::vector<Value> read(cells, cells + edit_.hidden + static_cast<int>(columns_.size()));
-  pager_.replace(row, WriteRow(*session_, edit_, std::move(read), changes));
+std::vector<Value> PgResult::write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) {
+  return WriteRow(*session_, edit_, std::move(read), changes);
 }
 
 }  // namespace db::pg

@@ -35,52 +35,18 @@ std::unique_ptr<Result> SqliteResult::OpenDescribed(std::shared_ptr<Session> ses
 
 SqliteResult::SqliteResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns,
                            std::unique_ptr<PageSource> source, EditPlan edit)
-    : session_(std::move(session)),
-      columns_(std::move(columns)),
-      source_(std::move(source)),
-      pager_(*source_, source_->keyWidth() + static_cast<int>(columns_.size())),
+    : PagedResult(std::move(columns), std::move(source), edit.hidden),
+      session_(std::move(session)),
       edit_(std::move(edit)) {}
 
-bool SqliteResult::fetch(std::int64_t row) {
-  if (!session_->isOpen()) throw errors::InvalidConnection();
-  return pager_.fetch(row);
+void SqliteResult::requireUsable() const { session_->db(); }
+
+Value SqliteResult::present(const Value& cell, int column) const {
+  return Presented(cell, columns()[static_cast<std::size_t>(column)].type);
 }
 
-const Value& SqliteResult::cell(int column) const {
-  if (!session_->isOpen()) throw errors::InvalidConnection();
-  const Value* cells = pager_.current();
-  if (!cells) throw errors::NoCurrentRecord();
-  if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
-    throw errors::ItemNotFound("posizione " + std::to_string(column));
-  return cells[edit_.hidden + column];
-}
-
-Value SqliteResult::value(int column) const {
-  return Presented(cell(column), columns_[static_cast<std::size_t>(column)].type);
-}
-
-bool SqliteResult::isNull(int column) const { return cell(column).IsNull(); }
-
-std::optional<std::int64_t> SqliteResult::size() {
-  session_->db();
-  return pager_.size();
-}
-
-std::int64_t SqliteResult::rowsRead() const {
-  session_->db();
-  return pager_.rowsRead();
-}
-
-void SqliteResult::update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) {
-  session_->db();
-  if (changes.empty()) return;
-  if (!pager_.fetch(row)) throw errors::NoCurrentRecord();
-  const Value* cells = pager_.current();
-  std::vector<Value> read(cells, cells + edit_.hidden + static_cast<int>(columns_.size()));
-  for (const auto& change : changes)
-    if (change.first < 0 || static_cast<std::size_t>(change.first) >= columns_.size())
-      throw errors::ItemNotFound("posizione " + std::to_string(change.first));
-  pager_.replace(row, WriteRow(*session_, edit_, std::move(read), changes));
+std::vector<Value> SqliteResult::write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) {
+  return WriteRow(*session_, edit_, std::move(read), changes);
 }
 
 }  // namespace db::sqlite

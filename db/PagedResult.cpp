@@ -1,0 +1,57 @@
+#include "db/PagedResult.h"
+
+#include <string>
+
+#include "db/LayerErrors.h"
+
+namespace db {
+
+PagedResult::PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden)
+    : columns_(std::move(columns)),
+      source_(std::move(source)),
+      hidden_(hidden),
+      pager_(*source_, source_->keyWidth() + static_cast<int>(columns_.size())) {}
+
+bool PagedResult::fetch(std::int64_t row) {
+  requireUsable();
+  return pager_.fetch(row);
+}
+
+void PagedResult::requireColumn(int column) const {
+  if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
+    throw errors::ItemNotFound("posizione " + std::to_string(column));
+}
+
+const Value& PagedResult::cell(int column) const {
+  requireUsable();
+  const Value* cells = pager_.current();
+  if (!cells) throw errors::NoCurrentRecord();
+  requireColumn(column);
+  return cells[hidden_ + column];
+}
+
+Value PagedResult::value(int column) const { return present(cell(column), column); }
+
+bool PagedResult::isNull(int column) const { return cell(column).IsNull(); }
+
+std::optional<std::int64_t> PagedResult::size() {
+  requireUsable();
+  return pager_.size();
+}
+
+std::int64_t PagedResult::rowsRead() const {
+  requireUsable();
+  return pager_.rowsRead();
+}
+
+void PagedResult::update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) {
+  requireUsable();
+  if (changes.empty()) return;
+  for (const auto& change : changes) requireColumn(change.first);
+  if (!pager_.fetch(row)) throw errors::NoCurrentRecord();
+  const Value* cells = pager_.current();
+  std::vector<Value> read(cells, cells + hidden_ + static_cast<int>(columns_.size()));
+  pager_.replace(row, write(std::move(read), changes));
+}
+
+}  // namespace db

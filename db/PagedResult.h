@@ -1,0 +1,47 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "db/Provider.h"
+#include "db/RowPager.h"
+
+namespace db {
+
+// A provider's result over a RowPager: the rows, their bounds checks and the
+// write-back bookkeeping are the same for every engine; an engine says only whether
+// its session is usable, what a stored cell stands for, and how a row is written.
+// Rows are `hidden` key cells followed by one cell per column.
+class PagedResult : public Result {
+ public:
+  // Column descriptions stay readable after the session closes; everything else
+  // then raises what requireUsable() raises.
+  const std::vector<ColumnInfo>& columns() const final { return columns_; }
+  bool fetch(std::int64_t row) final;
+  Value value(int column) const final;
+  bool isNull(int column) const final;
+  std::optional<std::int64_t> size() final;
+  std::int64_t rowsRead() const final;
+  void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) final;
+
+ protected:
+  PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden);
+
+  // Raises adErrInvalidConnection once the session is closed or lost.
+  virtual void requireUsable() const = 0;
+  // The value that a stored cell of the column stands for.
+  virtual Value present(const Value& cell, int column) const = 0;
+  // Writes the changes over the row's cells as read (hidden ones included) and gives
+  // back the cells as now stored.
+  virtual std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) = 0;
+
+ private:
+  const Value& cell(int column) const;
+  void requireColumn(int column) const;
+
+  std::vector<ColumnInfo> columns_;
+  std::unique_ptr<PageSource> source_;
+  int hidden_;
+  RowPager pager_;
+};
+
+}  // namespace db
