@@ -6,11 +6,7 @@
 namespace db::odbc {
 namespace {
 
-struct Change {
-  int cell;
-  std::string column;
-  Value value;
-};
+using Change = CellChange<Value>;
 
 // Drivers may hand floating-point values over rounded (SQLite's to 15 digits): compared
 // with what is stored they would never match, so they are not compared.
@@ -72,22 +68,8 @@ void WriteTable(Session& s, const EditPlan& plan, const EditTarget& t, const std
 
 std::vector<Value> WriteRow(Session& s, const EditPlan& plan, std::vector<Value> cells,
                             const std::vector<std::pair<int, Value>>& changes) {
-  std::vector<std::vector<Change>> byTarget(plan.targets.size());
-  for (const auto& [column, value] : changes) {
-    const auto col = static_cast<std::size_t>(column);
-    const int target = plan.targetOf.at(col);
-    if (target < 0) throw errors::NotAvailable("Impossibile aggiornare: " + plan.whyNot[col]);
-    const int cell = plan.hidden + column;
-    const EditTarget& t = plan.targets[static_cast<std::size_t>(target)];
-    std::string name;
-    for (const auto* group : {&t.keys, &t.columns})
-      for (const auto& [c, text] : *group)
-        if (c == cell) name = text;
-    byTarget[static_cast<std::size_t>(target)].push_back({cell, name, value});
-  }
-  std::size_t tables = 0;
-  for (const auto& b : byTarget) tables += b.empty() ? 0 : 1;
-  Session::Transaction transaction(s, tables > 1);  // one UPDATE is atomic by itself
+  const auto byTarget = GroupByTarget(plan, changes, [](const Value& v, int) { return v; });
+  Session::Transaction transaction(s, TablesTouched(byTarget) > 1);  // one UPDATE is atomic by itself
   for (std::size_t t = 0; t < byTarget.size(); ++t)
     if (!byTarget[t].empty()) WriteTable(s, plan, plan.targets[t], byTarget[t], cells);
   transaction.commit();

@@ -4,26 +4,15 @@
 #include <utility>
 #include <vector>
 
+#include "db/EditPlan.h"
 #include "db/Value.h"
 #include "db/odbc/OdbcSession.h"
 #include "db/odbc/OdbcTypes.h"
 
 namespace db::odbc {
 
-// One base table that cells of a row come from: cells with the SQL of their column.
-struct EditTarget {
-  std::string table;  // qualified and quoted
-  std::vector<std::pair<int, std::string>> keys;     // what names the row ...
-  std::vector<std::pair<int, std::string>> columns;  // ... and every other column read from it
-};
-
-struct EditPlan {
-  int hidden = 0;               // cells before the visible columns (the key read along)
-  std::vector<SqlType> types;   // per cell, hidden ones included
-  std::vector<EditTarget> targets;
-  std::vector<int> targetOf;    // per visible column; -1: not writable
-  std::vector<std::string> whyNot;
-};
+// Types: the SQL type of each cell, hidden ones included.
+using EditPlan = EditPlanOf<SqlType>;
 
 // Optimistic write of one row: each UPDATE names the row by its key, compares every
 // value read with the engine's null-safe equality (floating-point columns aside:

@@ -8,11 +8,7 @@
 namespace db::pg {
 namespace {
 
-struct Change {
-  int cell;
-  std::string column;
-  Param value;
-};
+using Change = CellChange<Param>;
 
 void WriteTable(Session& s, const EditPlan& plan, const EditTarget& t, const std::vector<Change>& changes,
                 std::vector<Value>& cells) {
@@ -67,22 +63,8 @@ class EditTransaction {
 
 std::vector<Value> WriteRow(Session& s, const EditPlan& plan, std::vector<Value> cells,
                             const std::vector<std::pair<int, Value>>& changes) {
-  std::vector<std::vector<Change>> byTarget(plan.targets.size());
-  for (const auto& [column, value] : changes) {
-    const auto col = static_cast<std::size_t>(column);
-    const int target = plan.targetOf.at(col);
-    if (target < 0) throw errors::NotAvailable("Impossibile aggiornare: " + plan.whyNot[col]);
-    const int cell = plan.hidden + column;
-    const EditTarget& t = plan.targets[static_cast<std::size_t>(target)];
-    std::string name;
-    for (const auto* group : {&t.keys, &t.columns})
-      for (const auto& [c, text] : *group)
-        if (c == cell) name = text;
-    byTarget[static_cast<std::size_t>(target)].push_back({cell, name, Encode(value)});
-  }
-  std::size_t written = 0;
-  for (const auto& b : byTarget) written += b.empty() ? 0 : 1;
-  if (written == 1) {  // one statement is atomic by itself
+  const auto byTarget = GroupByTarget(plan, changes, [](const Value& v, int) { return Encode(v); });
+  if (TablesTouched(byTarget) == 1) {  // one statement is atomic by itself
     for (std::size_t t = 0; t < byTarget.size(); ++t)
       if (!byTarget[t].empty()) WriteTable(s, plan, plan.targets[t], byTarget[t], cells);
     return cells;

@@ -4,27 +4,15 @@
 #include <utility>
 #include <vector>
 
+#include "db/EditPlan.h"
 #include "db/Value.h"
 #include "db/postgres/PgLib.h"
 #include "db/postgres/PgSession.h"
 
 namespace db::pg {
 
-// One base table that cells of a row come from; cells with the quoted column name.
-struct EditTarget {
-  std::string table;  // qualified and quoted
-  std::vector<std::pair<int, std::string>> keys;     // the primary key ...
-  std::vector<std::pair<int, std::string>> columns;  // ... and every other column read from it
-};
-
-// For each visible column the target it belongs to, or why it cannot be written.
-struct EditPlan {
-  int hidden = 0;              // cells before the visible columns (the key read along)
-  std::vector<Oid> types;      // per cell, hidden ones included
-  std::vector<EditTarget> targets;
-  std::vector<int> targetOf;   // per visible column; -1: not writable
-  std::vector<std::string> whyNot;
-};
+// Types: the type of each cell, hidden ones included.
+using EditPlan = EditPlanOf<Oid>;
 
 // Optimistic write of one row: each UPDATE names the row by its key, compares every
 // value read (IS NOT DISTINCT FROM; through its text for types without equality)

@@ -12,16 +12,12 @@ namespace {
 
 constexpr const char* kSavepoint = "cartavo_edit";
 
-struct Change {
-  int cell;
-  std::string sql;
-  Value value;
-};
+using Change = CellChange<Value>;
 
 // The UPDATE of one table; its RETURNING row replaces the cells it names.
 void WriteTable(const Session& s, const EditTarget& t, const std::vector<Change>& changes, std::vector<Value>& cells) {
   sql::OptimisticUpdate u{t.table, {}, {}, {}};
-  for (const Change& c : changes) u.set.push_back(c.sql);
+  for (const Change& c : changes) u.set.push_back(c.column);
   std::vector<int> compared;
   for (const auto* group : {&t.keys, &t.columns})
     for (const auto& [cell, sql] : *group) {
@@ -49,19 +45,9 @@ void WriteTable(const Session& s, const EditTarget& t, const std::vector<Change>
 
 std::vector<Value> WriteRow(const Session& s, const EditPlan& plan, std::vector<Value> cells,
                             const std::vector<std::pair<int, Value>>& changes) {
-  std::vector<std::vector<Change>> byTarget(plan.targets.size());
-  for (const auto& [column, value] : changes) {
-    const auto col = static_cast<std::size_t>(column);
-    const int target = plan.targetOf.at(col);
-    if (target < 0) throw errors::NotAvailable("Impossibile aggiornare: " + plan.whyNot[col]);
-    const int cell = plan.hidden + column;
-    const EditTarget& t = plan.targets[static_cast<std::size_t>(target)];
-    std::string sql;
-    for (const auto* group : {&t.keys, &t.columns})
-      for (const auto& [c, text] : *group)
-        if (c == cell) sql = text;
-    byTarget[static_cast<std::size_t>(target)].push_back({cell, sql, ForStorage(value, plan.types[col])});
-  }
+  const auto byTarget = GroupByTarget(plan, changes, [&plan](const Value& v, int column) {
+    return ForStorage(v, plan.types[static_cast<std::size_t>(column)]);
+  });
   s.exec(std::string("SAVEPOINT ") + kSavepoint);
   try {
     for (std::size_t t = 0; t < byTarget.size(); ++t)
