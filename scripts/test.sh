@@ -1,11 +1,25 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Cartavo with its tests, starts a PostgreSQL server
-# on loopback, runs every test headless and stops the server, also on failure.
+# on loopback and runs every test headless, then builds the same suite with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs it again against the same
+# server. The server is stopped also on failure.
+#   BUILD_DIR=build (the sanitizer build goes to $BUILD_DIR-sanitize)
+#   CARTAVO_PASSES="plain sanitize" (either one alone for a quicker run)
+#   scripts/test.sh [cmake options...]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/setup.sh"
-"$ROOT/scripts/build.sh" -DCARTAVO_TESTS=ON "$@"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+PASSES="${CARTAVO_PASSES:-plain sanitize}"
+"$ROOT/scripts/setup.sh"
+
+build() { BUILD_DIR="$1" "$ROOT/scripts/build.sh" -DCARTAVO_TESTS=ON "${@:2}"; }
+for pass in $PASSES; do
+  case "$pass" in
+    plain) build "$BUILD_DIR" -DCARTAVO_SANITIZE=OFF "$@" ;;
+    sanitize) build "$BUILD_DIR-sanitize" -DCARTAVO_SANITIZE=ON "$@" ;;
+    *) echo "unknown pass: $pass" >&2; exit 2 ;;
+  esac
+done
 
 PGDIR="$(mktemp -d /tmp/cartavo-pg.XXXXXX)"
 cleanup() { "$ROOT/scripts/pg-test-server.sh" stop "$PGDIR"; rm -rf "$PGDIR"; }
@@ -19,5 +33,17 @@ export CARTAVO_TEST_PG_PORT="$PORT"
 export CARTAVO_TEST_PG_DIR="$PGDIR"
 export QT_QPA_PLATFORM=offscreen
 
-cd "$BUILD_DIR"
-ctest --output-on-failure -j"$(nproc)" --timeout 600
+run_suite() { (cd "$1" && ctest --output-on-failure -j"$(nproc)" --timeout 900); }
+for pass in $PASSES; do
+  case "$pass" in
+    plain) echo "== tests"; run_suite "$BUILD_DIR" ;;
+    sanitize)
+      echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+      # Any report fails the test that made it. Leaks inside the system's own
+      # libraries are left out by lsan.supp, never ours.
+      ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1" \
+      LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0" \
+      UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        run_suite "$BUILD_DIR-sanitize" ;;
+  esac
+done

@@ -113,8 +113,15 @@ TEST_F(PostgresProvider, ListsEveryKindOfTableInAStableOrder) {
       rows.push_back(r->value(1).ToText() + "." + r->value(2).ToText() + ":" + r->value(3).ToText());
     return rows;
   };
+  // Tests running beside this one create and drop their own schemas meanwhile.
+  auto ours = [&](std::vector<std::string> rows) {
+    std::erase_if(rows, [&](const std::string& r) {
+      return !r.starts_with(T("")) && !r.starts_with("pg_catalog.") && !r.starts_with("information_schema.");
+    });
+    return rows;
+  };
   auto rows = list();
-  EXPECT_EQ(rows, list());
+  EXPECT_EQ(ours(rows), ours(list()));
   auto has = [&](const std::string& row) { return std::find(rows.begin(), rows.end(), row) != rows.end(); };
   EXPECT_TRUE(has(T("a") + ":TABLE"));
   EXPECT_TRUE(has(T("v") + ":VIEW"));
