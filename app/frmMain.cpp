@@ -22,6 +22,7 @@ frmMain::frmMain(QWidget* parent)
   setWindowTitle("Cartavo");
   CreateControls();
   Data1->setGate(&Attesa.gate());
+  Data1->setRunner(&Attesa);
   CreateMenus();
   SetTabOrder();
   ConnectHandlers();

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -13,6 +15,8 @@
 #include "data/CellText.h"
 #include "data/GridDelegate.h"
 #include "data/RecordsetModel.h"
+#include "db/Recordset.h"
+#include "db/lifecycle/OperationRunner.h"
 
 namespace {
 
@@ -52,6 +56,7 @@ DataGrid::DataGrid(QWidget* parent)
   setHorizontalScrollMode(ScrollPerPixel);
   SetUpLook();
   SetUpHeaders();
+  connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &DataGrid::SliderReleased);
 }
 
 void DataGrid::SetUpLook() {
@@ -106,6 +111,59 @@ void DataGrid::CommitEdit() {
   if (!editor) return;
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void DataGrid::CountRows() {
+  db::Recordset* source = model_->source();
+  if (!source || model_->countKnown() || counting_) return;
+  const std::uint64_t binding = model_->binding();
+  std::int64_t count = -1;
+  counting_ = true;
+  try {
+    const auto call = [&] { count = source->RecordCount(); };
+    if (runner_)
+      runner_->Run(call);
+    else
+      call();
+  } catch (...) {
+    // Cancelled, refused while another call runs, or failed: no count, no message.
+  }
+  counting_ = false;
+  if (binding == model_->binding()) model_->SetCount(count);
+}
+
+void DataGrid::CountLater() {
+  if (!model_->source() || model_->countKnown()) return;
+  QTimer::singleShot(0, this, [this, binding = model_->binding()] {
+    if (binding != model_->binding()) return;
+    // Another call of the window may be running: the count waits for it.
+    if (runner_ && runner_->gate().busy())
+      CountLater();
+    else
+      CountRows();
+  });
+}
+
+// Ctrl+End goes to the last row, which only the count can tell.
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if (action == MoveEnd && (modifiers & Qt::ControlModifier)) CountRows();
+  return QTableView::moveCursor(action, modifiers);
+}
+
+// The scroll bar dragged to its foot asks for the end, as Ctrl+End does, once it is
+// let go there; a block of rows more at every touch of the foot would move the foot.
+void DataGrid::verticalScrollbarValueChanged(int value) {
+  const QScrollBar* bar = verticalScrollBar();
+  if (bar->isSliderDown() && value == bar->maximum() && model_->canFetchMore({})) return;
+  QTableView::verticalScrollbarValueChanged(value);
+}
+
+void DataGrid::SliderReleased() {
+  QScrollBar* bar = verticalScrollBar();
+  if (model_->countKnown() || bar->value() < bar->maximum()) return;
+  CountRows();
+  updateGeometries();
+  bar->setValue(bar->maximum());
 }
 
 void DataGrid::setErrorReporter(std::function<void(const QString&)> report) {

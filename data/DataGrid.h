@@ -7,6 +7,7 @@
 class CellEditor;
 class GridDelegate;
 class OperationGate;
+class OperationRunner;
 class QKeyEvent;
 class RecordsetModel;
 namespace db { class Recordset; }
@@ -30,6 +31,15 @@ class DataGrid : public QTableView {
   void setAllowUpdate(bool allow);
   // The window's gate: while it is closed the grid leaves its record set alone.
   void setGate(const OperationGate* gate);
+  // Where the row count is asked for (a long call: progress window, "Annulla");
+  // without one the count runs on the calling thread.
+  void setRunner(OperationRunner* runner) { runner_ = runner; }
+  // The grid opens with the rows it has fetched; the exact count, which makes the
+  // scroll bar true and Ctrl+End reach the last row, comes from CountRows, or from
+  // CountLater once the caller's work (and the first paint) is done. A count that
+  // fails or is cancelled leaves the rows growing as they are scrolled to.
+  void CountRows();
+  void CountLater();
   bool AllowUpdate() const { return allowUpdate_; }
 
   // Writes the cell being edited, if it changed, and closes its editor.
@@ -44,6 +54,8 @@ class DataGrid : public QTableView {
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void focusInEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void verticalScrollbarValueChanged(int value) override;
 
  private:
   friend class GridDelegate;
@@ -55,11 +67,14 @@ class DataGrid : public QTableView {
   void MoveTo(CursorAction action, Qt::KeyboardModifiers modifiers);
   void SizeColumns();
   void SizeAllRows(int height);
+  void SliderReleased();
 
   RecordsetModel* model_;
   GridDelegate* delegate_;
   std::function<void(const QString&)> report_;
+  OperationRunner* runner_ = nullptr;
   db::Recordset* source_ = nullptr;
+  bool counting_ = false;
   QPointer<CellEditor> editor_;
   bool allowUpdate_ = true;
   bool sizingRows_ = false;

@@ -40,7 +40,7 @@ void RecordsetModel::Bind(db::Recordset* source) {
         const db::Field f = fields.Item(i);
         columns.push_back({Q(f.Name()), f.Type(), f.DefinedSize()});
       }
-      count = source->RecordCount();
+      count = source->KnownRecordCount().value_or(-1);
     }
   } catch (...) {
     Bind(nullptr);
@@ -48,6 +48,7 @@ void RecordsetModel::Bind(db::Recordset* source) {
   }
   beginResetModel();
   source_ = source;
+  ++binding_;
   columns_ = std::move(columns);
   countKnown_ = count >= 0;
   rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
@@ -57,6 +58,23 @@ void RecordsetModel::Bind(db::Recordset* source) {
   kept_.clear();
   endResetModel();
   if (!countKnown_) fetchMore({});
+}
+
+void RecordsetModel::SetCount(std::int64_t count) {
+  if (!source_ || countKnown_ || count < 0) return;
+  countKnown_ = true;
+  const int rows = static_cast<int>(std::min(count, kMaxRows));
+  if (rows > rows_) {
+    beginInsertRows({}, rows_, rows - 1);
+    rows_ = rows;
+    endInsertRows();
+  } else if (rows < rows_) {
+    // Rows deleted by others since they were fetched.
+    beginRemoveRows({}, rows, rows_ - 1);
+    for (int row = rows; row < rows_; ++row) Forget(row);
+    rows_ = rows;
+    endRemoveRows();
+  }
 }
 
 void RecordsetModel::setEditable(bool editable) {
@@ -226,8 +244,8 @@ void RecordsetModel::fetchMore(const QModelIndex& parent) {
   if (!canFetchMore(parent)) return;
   std::int64_t have = rows_;
   try {
-    if (const std::int64_t count = source_->RecordCount(); count >= 0) {
-      have = count;
+    if (const std::optional<std::int64_t> count = source_->KnownRecordCount()) {
+      have = *count;
       countKnown_ = true;
     } else {
       const std::int64_t want = std::min<std::int64_t>(have + kFetchRows, kMaxRows);

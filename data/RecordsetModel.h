@@ -42,8 +42,14 @@ class RecordsetModel final : public QAbstractTableModel {
   explicit RecordsetModel(QObject* parent = nullptr);
 
   // Takes the columns and rows of the source afresh; nullptr leaves the model empty.
+  // The engine is not asked to count: until SetCount, rows grow as they are fetched.
   void Bind(db::Recordset* source);
   db::Recordset* source() const { return source_; }
+  // Changes at every Bind: a count asked for an earlier binding is not taken.
+  std::uint64_t binding() const { return binding_; }
+  bool countKnown() const { return countKnown_; }
+  // The source's row count, counted since Bind: every row becomes reachable.
+  void SetCount(std::int64_t count);
   const std::vector<Column>& columns() const { return columns_; }
   void setEditable(bool editable);
   void setGate(const OperationGate* gate) { gate_ = gate; }
@@ -77,6 +83,7 @@ class RecordsetModel final : public QAbstractTableModel {
   std::vector<Column> columns_;
   int rows_ = 0;
   bool countKnown_ = true;
+  std::uint64_t binding_ = 0;
   bool editable_ = true;
   int currentRow_ = -1;
   bool editing_ = false;

@@ -44,13 +44,13 @@ void Reach(db::Recordset& rs, std::int64_t position) {
   }
 }
 
-// What binding the grid reads first (the count, or else its first block of rows, and
-// the first screen), read while the progress window can still be shown: a slow query
-// spends its time here, not in a paint. A query that fails here has not opened: the
-// record set is closed again.
+// What binding the grid reads first (its first block of rows, unless the count is
+// known, and the first screen), read while the progress window can still be shown: a
+// slow query spends its time here, not in a paint. A query that fails here has not
+// opened: the record set is closed again.
 void ReadFirstRows(db::Recordset& rs) {
   try {
-    if (rs.RecordCount() < 0) Reach(rs, RecordsetModel::kFetchRows);
+    if (!rs.KnownRecordCount()) Reach(rs, RecordsetModel::kFetchRows);
     Reach(rs, 1);
   } catch (...) {
     rs.Close();
@@ -96,4 +96,6 @@ void frmMain::LeggiDati(QString query) {
     return;
   }
   ScriviEvento("Lettura dati effettuata correttamente su " + LogTarget(DSN), 0, false);
+  // The first screen is up without the count, which a big table pays for with a whole pass.
+  Data1->CountLater();
 }

@@ -39,6 +39,11 @@ std::optional<std::int64_t> PagedResult::size() {
   return pager_.size();
 }
 
+std::optional<std::int64_t> PagedResult::knownSize() const {
+  requireUsable();
+  return pager_.knownSize();
+}
+
 std::int64_t PagedResult::rowsRead() const {
   requireUsable();
   return pager_.rowsRead();

@@ -20,6 +20,7 @@ class PagedResult : public Result {
   Value value(int column) const final;
   bool isNull(int column) const final;
   std::optional<std::int64_t> size() final;
+  std::optional<std::int64_t> knownSize() const final;
   std::int64_t rowsRead() const final;
   void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) final;
 

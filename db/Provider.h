@@ -41,6 +41,8 @@ class Result {
   virtual bool isNull(int column) const = 0;
   // The number of rows when known without reading them all; nullopt otherwise.
   virtual std::optional<std::int64_t> size() = 0;
+  // The number of rows when already known: never asks the engine.
+  virtual std::optional<std::int64_t> knownSize() const { return std::nullopt; }
   // Rows transferred from the engine so far (what the scale tests count).
   virtual std::int64_t rowsRead() const = 0;
 

@@ -201,6 +201,11 @@ std::int64_t Recordset::RecordCount() {
   return result_->size().value_or(-1);
 }
 
+std::optional<std::int64_t> Recordset::KnownRecordCount() const {
+  RequireOpen();
+  return result_->knownSize();
+}
+
 long Recordset::EditMode() const {
   RequireOpen();
   return pending_.empty() ? adEditNone : adEditInProgress;

@@ -83,8 +83,11 @@ class Recordset {
   // moves there (adErrNoCurrentRecord past the end).
   std::int64_t AbsolutePosition() const;
   void AbsolutePosition(std::int64_t position);
-  // -1 while the count is not known without reading every row.
+  // -1 while the count is not known without reading every row. May ask the engine
+  // to count (a whole pass over a table): KnownRecordCount never does.
   std::int64_t RecordCount();
+  // The count when it is known already (counted, or the end met by reading).
+  std::optional<std::int64_t> KnownRecordCount() const;
 
   db::Fields Fields() { return db::Fields(this); }
 

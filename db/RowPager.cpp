@@ -117,7 +117,10 @@ bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {
     cut = buf.bytes > pageBytes() && span.begin + buf.rows() > row;
     return !cut;
   });
-  if (!cut && buf.rows() < span.end - span.begin) size_ = span.begin + buf.rows();  // the end was met
+  // The end was met. A read that skipped rows and found none tells only that the end
+  // lies somewhere before the span, not where.
+  const bool skipped = span.begin - 1 - anchor > 0;
+  if (!cut && buf.rows() < span.end - span.begin && (buf.rows() > 0 || !skipped)) size_ = span.begin + buf.rows();
   return span.begin + buf.rows() > row;
 }
 

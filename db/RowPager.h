@@ -72,6 +72,8 @@ class RowPager {
   // The width cells of the row that fetch() positioned on.
   const Value* current() const;
   std::optional<std::int64_t> size();
+  // What size() would answer without asking the source.
+  std::optional<std::int64_t> knownSize() const { return size_; }
   std::int64_t rowsRead() const { return rowsRead_; }
   // Puts the row's stored values in place after a write; the page keeps the keys
   // it was read with, so paging around the row is unchanged.

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "data/DataGrid.h"
 #include "data/RecordsetModel.h"
 #include "db/LayerErrors.h"
 #include "db/Recordset.h"
 
 namespace {
 
-// Rows "r0", "r1"... of a result that cannot tell its size and refuses every write;
-// one row may fail to read.
+// Rows "r0", "r1"... of a result that tells its size only when counting (which may
+// fail) and refuses every write; one row may fail to read.
 class Unsized final : public db::Result {
  public:
   explicit Unsized(std::int64_t rows) : rows_(rows) {}
@@ -19,11 +20,18 @@ class Unsized final : public db::Result {
   }
   db::Value value(int) const override { return db::Value("r" + std::to_string(at_)); }
   bool isNull(int) const override { return false; }
-  std::optional<std::int64_t> size() override { return std::nullopt; }
+  std::optional<std::int64_t> size() override {
+    ++counts;
+    if (countFails) throw db::DbError(-1, "conteggio annullato");
+    return countable ? std::optional(rows_) : std::nullopt;
+  }
   std::int64_t rowsRead() const override { return 0; }
   void update(std::int64_t, const std::vector<std::pair<int, db::Value>>&) override { throw db::errors::RowChanged(); }
 
   std::int64_t broken = -1;
+  bool countable = false;
+  bool countFails = false;
+  int counts = 0;
 
  private:
   std::int64_t rows_;
@@ -45,6 +53,37 @@ TEST(RecordsetModel, RowsOfAnUnknownCountGrowToTheirEnd) {
   while (model.canFetchMore({})) model.fetchMore({});
   EXPECT_EQ(model.rowCount(), 1000);
   EXPECT_EQ(model.index(999, 0).data().toString(), "r999");
+}
+
+// The first screen does not wait for a count; once it comes every row is there.
+TEST(RecordsetModel, TheCountComesAfterBinding) {
+  auto result = std::make_unique<Unsized>(1000);
+  Unsized* raw = result.get();
+  raw->countable = true;
+  db::Recordset rs;
+  rs.OpenResult(std::move(result), db::adLockOptimistic);
+  RecordsetModel model;
+  model.Bind(&rs);
+  EXPECT_EQ(raw->counts, 0);
+  EXPECT_EQ(model.rowCount(), RecordsetModel::kFetchRows);
+  model.SetCount(rs.RecordCount());
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_FALSE(model.canFetchMore({}));
+  EXPECT_EQ(model.index(999, 0).data().toString(), "r999");
+}
+
+TEST(DataGrid, ACountThatFailsLeavesTheRowsGrowing) {
+  auto result = std::make_unique<Unsized>(1000);
+  result->countFails = true;
+  db::Recordset rs;
+  rs.OpenResult(std::move(result), db::adLockOptimistic);
+  DataGrid grid;
+  grid.setDataSource(&rs);
+  grid.ReBind();
+  grid.CountRows();
+  EXPECT_EQ(grid.model()->rowCount(), RecordsetModel::kFetchRows);
+  EXPECT_TRUE(grid.model()->canFetchMore({}));
+  grid.setDataSource(nullptr);
 }
 
 TEST(RecordsetModel, ReadFailuresShowEmptyCellsAndRefusalsAreTold) {

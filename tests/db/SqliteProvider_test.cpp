@@ -160,12 +160,12 @@ TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
   };
   EXPECT_EQ(rows(), (std::vector<std::string>{"main.sqlite_schema SYSTEM TABLE", "temp.sqlite_temp_schema SYSTEM TABLE"}));
 
-  conn_.Execute("CREATE TABLE b (id INTEGER PRIMARY KEY AUTOINCREMENT); CREATE TABLE \"A x\" (id);"
+  conn_.Execute("CREATE TABLE b (id INTEGER PRIMARY KEY AUTOINCREMENT); CREATE TABLE \"A x\" (id); CREATE TABLE C (id);"
                 "CREATE VIEW v AS SELECT 1; CREATE TEMP TABLE tt (id);"
                 "ATTACH '" + (dir_ / "aux.db").string() + "' AS aux; CREATE TABLE aux.x (id INTEGER PRIMARY KEY, n);"
                 "INSERT INTO aux.x VALUES (1, 'one');");
   EXPECT_EQ(rows(), (std::vector<std::string>{
-                        "main.A x TABLE", "main.b TABLE", "main.v VIEW", "main.sqlite_schema SYSTEM TABLE",
+                        "main.A x TABLE", "main.b TABLE", "main.C TABLE", "main.v VIEW", "main.sqlite_schema SYSTEM TABLE",
                         "main.sqlite_sequence SYSTEM TABLE", "temp.tt TABLE", "temp.sqlite_temp_schema SYSTEM TABLE",
                         "aux.x TABLE", "aux.sqlite_schema SYSTEM TABLE"}));
 
@@ -241,6 +241,13 @@ TEST_F(SqliteProvider, EveryRowIsReachedFromAnywhere) {
     rs.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
     const auto n = static_cast<std::int64_t>(expected->size());
     auto at = [&](std::int64_t p) { return (*expected)[static_cast<std::size_t>(p - 1)]; };
+    {
+      Recordset probe;  // a row asked for past the end does not make up the count
+      probe.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
+      EXPECT_EQ(ErrorOf([&] { probe.AbsolutePosition(n + 300); }), adErrNoCurrentRecord);
+      probe.MoveLast();
+      EXPECT_EQ(probe.Fields().Item("n").GetValue().ToText(), expected->back()) << sql;
+    }
     for (int step = 0; step < 300; ++step) {
       const std::int64_t p = 1 + static_cast<std::int64_t>(random() % static_cast<unsigned>(n));
       rs.AbsolutePosition(p);
