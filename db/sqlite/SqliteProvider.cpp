@@ -4,6 +4,7 @@
 #include "db/LayerErrors.h"
 #include "db/Provider.h"
 #include "db/SqlText.h"
+#include "db/sqlite/SqliteCatalogue.h"
 #include "db/sqlite/SqliteResult.h"
 #include "db/sqlite/SqliteSession.h"
 
@@ -11,19 +12,6 @@ namespace db {
 
 namespace sqlite {
 namespace {
-
-// Every table and view of every attached database (main, temp, then the attached
-// ones in order); within a database tables, views, then the engine's own tables,
-// each by name. TABLE_SCHEMA is the database name that qualifies the table. The
-// database list is read once: joined as a table function it ran again for every row.
-constexpr const char* kTablesSql = R"(WITH d AS MATERIALIZED (SELECT name, seq FROM pragma_database_list)
-SELECT NULL AS TABLE_CATALOG, t.schema AS TABLE_SCHEMA, t.name AS TABLE_NAME,
-  CASE WHEN t.type = 'view' THEN 'VIEW'
-       WHEN t.type = 'shadow' OR t.name LIKE 'sqlite\_%' ESCAPE '\' THEN 'SYSTEM TABLE'
-       ELSE 'TABLE' END AS TABLE_TYPE
-FROM pragma_table_list AS t LEFT JOIN d ON d.name = t.schema
-ORDER BY CASE t.schema WHEN 'main' THEN 0 WHEN 'temp' THEN 1 ELSE 2 END, d.seq,
-  CASE TABLE_TYPE WHEN 'TABLE' THEN 0 WHEN 'VIEW' THEN 1 ELSE 2 END, t.name COLLATE NOCASE, t.name)";
 
 std::vector<ColumnInfo> TablesColumns() {
   std::vector<ColumnInfo> columns;
@@ -63,7 +51,7 @@ class SqliteProvider : public Provider {
 
   std::unique_ptr<Result> tables() override {
     session_->requireInPlace();
-    return SqliteResult::OpenDescribed(session_, kTablesSql, TablesColumns());
+    return SqliteResult::OpenDescribed(session_, ReadCatalogue, TablesColumns());
   }
 
   std::string quoteIdentifier(std::string_view name) const override {

@@ -21,7 +21,7 @@ std::unique_ptr<Result> SqliteResult::Open(std::shared_ptr<Session> session, con
   return std::make_unique<SqliteResult>(session, std::move(q.columns), std::move(source), std::move(edit));
 }
 
-std::unique_ptr<Result> SqliteResult::OpenDescribed(std::shared_ptr<Session> session, const std::string& sql,
+std::unique_ptr<Result> SqliteResult::OpenDescribed(std::shared_ptr<Session> session, WholeSource::Reader read,
                                                     std::vector<ColumnInfo> columns) {
   EditPlan edit;
   for (const ColumnInfo& c : columns) {
@@ -29,7 +29,7 @@ std::unique_ptr<Result> SqliteResult::OpenDescribed(std::shared_ptr<Session> ses
     edit.targetOf.push_back(-1);
     edit.whyNot.push_back("le righe dello schema non si modificano");
   }
-  auto source = std::make_unique<WholeSource>(session, sql, static_cast<int>(columns.size()));
+  auto source = std::make_unique<WholeSource>(session, std::move(read), static_cast<int>(columns.size()));
   return std::make_unique<SqliteResult>(session, std::move(columns), std::move(source), std::move(edit));
 }
 

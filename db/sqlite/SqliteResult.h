@@ -6,6 +6,7 @@
 #include "db/PagedResult.h"
 #include "db/sqlite/SqliteEdit.h"
 #include "db/sqlite/SqliteSession.h"
+#include "db/sqlite/SqliteSources.h"
 
 namespace db::sqlite {
 
@@ -14,9 +15,9 @@ namespace db::sqlite {
 class SqliteResult final : public PagedResult {
  public:
   static std::unique_ptr<Result> Open(std::shared_ptr<Session> session, const std::string& sql);
-  // A query of the layer's own whose columns are described by the caller, read whole
-  // by one run (the catalogue).
-  static std::unique_ptr<Result> OpenDescribed(std::shared_ptr<Session> session, const std::string& sql,
+  // Rows of the layer's own whose columns are described by the caller, read whole by
+  // one run of `read` (the catalogue).
+  static std::unique_ptr<Result> OpenDescribed(std::shared_ptr<Session> session, WholeSource::Reader read,
                                                std::vector<ColumnInfo> columns);
 
   SqliteResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source,

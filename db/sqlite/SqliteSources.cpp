@@ -97,17 +97,15 @@ void OffsetSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t l
   ReadRows(*session_, stepped_.get(), out, [&] { return out.rows() < limit && more(); });
 }
 
-WholeSource::WholeSource(std::shared_ptr<Session> session, std::string query, int width)
-    : session_(std::move(session)), query_(std::move(query)), width_(width) {}
+WholeSource::WholeSource(std::shared_ptr<Session> session, Reader read, int width)
+    : session_(std::move(session)), read_(std::move(read)), width_(width) {}
 
 void WholeSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t limit, PageBuffer& out,
                        const std::function<bool()>& more) {
   session_->db();
   if (!rows_) {
     PageBuffer all(width_);
-    const Statement st = session_->prepare(query_);
-    ResetOnExit reset(st.get());
-    ReadRows(*session_, st.get(), all, [] { return true; });
+    read_(*session_, all);
     rows_ = std::move(all);
   }
   const std::int64_t end = std::min(rows_->rows(), offset + limit);

@@ -50,12 +50,14 @@ class OffsetSource : public PageSource {
   Statement stepped_; // the query itself, when it cannot be wrapped
 };
 
-// A query of the layer's own read whole by one run and kept: the catalogue, whose
-// query sorts every row, so that pages of it would each cost the whole query again.
+// Rows of the layer's own read whole by one run and kept: the catalogue, whose rows
+// are sorted after reading, so that pages of it would each cost the whole read again.
 // Its rows are few and all of them go into the table list anyway.
 class WholeSource : public PageSource {
  public:
-  WholeSource(std::shared_ptr<Session> session, std::string query, int width);
+  // Appends every row to the buffer (of `width` cells a row).
+  using Reader = std::function<void(const Session&, PageBuffer&)>;
+  WholeSource(std::shared_ptr<Session> session, Reader read, int width);
   int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
@@ -63,7 +65,7 @@ class WholeSource : public PageSource {
 
  private:
   std::shared_ptr<Session> session_;
-  std::string query_;
+  Reader read_;
   std::optional<PageBuffer> rows_;  // after the first load
   int width_;
 };
