@@ -35,7 +35,7 @@ std::vector<db::Field> AllFields(db::Recordset& rs) {
 
 std::int64_t RowText(const std::vector<db::Field>& fields) {
   std::int64_t bytes = 0;
-  for (const db::Field& f : fields) bytes += static_cast<std::int64_t>(f.GetValue().ToText().size());
+  for (const db::Field& f : fields) bytes += static_cast<std::int64_t>(f.Text().size());
   return bytes;
 }
 

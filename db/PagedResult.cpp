@@ -6,6 +6,17 @@
 
 namespace db {
 
+namespace {
+
+// Raised out of line: the checks that every read of a value makes stay small enough
+// to be inlined.
+[[noreturn, gnu::noinline]] void RaiseNoColumn(int column) {
+  throw errors::ItemNotFound("posizione " + std::to_string(column));
+}
+[[noreturn, gnu::noinline]] void RaiseNoRow() { throw errors::NoCurrentRecord(); }
+
+}  // namespace
+
 PagedResult::PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden)
     : columns_(std::move(columns)),
       source_(std::move(source)),
@@ -18,19 +29,20 @@ bool PagedResult::fetch(std::int64_t row) {
 }
 
 void PagedResult::requireColumn(int column) const {
-  if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
-    throw errors::ItemNotFound("posizione " + std::to_string(column));
+  if (column < 0 || static_cast<std::size_t>(column) >= columns_.size()) RaiseNoColumn(column);
 }
 
 const Value& PagedResult::cell(int column) const {
   requireUsable();
   const Value* cells = pager_.current();
-  if (!cells) throw errors::NoCurrentRecord();
+  if (!cells) RaiseNoRow();
   requireColumn(column);
   return cells[hidden_ + column];
 }
 
 Value PagedResult::value(int column) const { return present(cell(column), column); }
+
+std::string PagedResult::text(int column) const { return presentText(cell(column), column); }
 
 bool PagedResult::isNull(int column) const { return cell(column).IsNull(); }
 

@@ -18,6 +18,7 @@ class PagedResult : public Result {
   const std::vector<ColumnInfo>& columns() const final { return columns_; }
   bool fetch(std::int64_t row) final;
   Value value(int column) const final;
+  std::string text(int column) const final;
   bool isNull(int column) const final;
   std::optional<std::int64_t> size() final;
   std::optional<std::int64_t> knownSize() const final;
@@ -31,6 +32,8 @@ class PagedResult : public Result {
   virtual void requireUsable() const = 0;
   // The value that a stored cell of the column stands for.
   virtual Value present(const Value& cell, int column) const = 0;
+  // The text of present(cell, column).
+  virtual std::string presentText(const Value& cell, int column) const { return present(cell, column).ToText(); }
   // Writes the changes over the row's cells as read (hidden ones included) and gives
   // back the cells as now stored.
   virtual std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) = 0;

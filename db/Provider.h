@@ -38,6 +38,8 @@ class Result {
   virtual bool fetch(std::int64_t row) = 0;
   // Values of the row that fetch() positioned on.
   virtual Value value(int column) const = 0;
+  // value(column).ToText(), without making the value where the engine can.
+  virtual std::string text(int column) const { return value(column).ToText(); }
   virtual bool isNull(int column) const = 0;
   // The number of rows when known without reading them all; nullopt otherwise.
   virtual std::optional<std::int64_t> size() = 0;

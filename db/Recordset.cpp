@@ -28,6 +28,13 @@ void CheckLockType(long t) {
   if (t < adLockReadOnly || t > adLockBatchOptimistic) throw errors::InvalidArgument("LockType " + std::to_string(t));
 }
 
+// Raised out of line: the checks that every read of a value makes stay small enough
+// to be inlined.
+[[noreturn, gnu::noinline]] void Raise(DbError (*make)()) { throw make(); }
+[[noreturn, gnu::noinline]] void RaiseNoColumn(int index) {
+  throw errors::ItemNotFound("posizione " + std::to_string(index));
+}
+
 }  // namespace
 
 // ---- Field ------------------------------------------------------------------
@@ -36,13 +43,22 @@ const std::string& Field::Name() const { return rs_->Column(index_).name; }
 int Field::Type() const { return rs_->Column(index_).type; }
 std::int32_t Field::DefinedSize() const { return rs_->Column(index_).definedSize; }
 
-Value Field::GetValue() const {
+const Value* Field::Edited() const {
   rs_->RequireCurrent();
-  if (static_cast<std::size_t>(index_) >= rs_->result_->columns().size())
-    throw errors::ItemNotFound("posizione " + std::to_string(index_));
+  if (static_cast<std::size_t>(index_) >= rs_->result_->columns().size()) RaiseNoColumn(index_);
   for (const auto& [column, value] : rs_->pending_)
-    if (column == index_) return value;
+    if (column == index_) return &value;
+  return nullptr;
+}
+
+Value Field::GetValue() const {
+  if (const Value* edited = Edited()) return *edited;
   return rs_->result_->value(index_);
+}
+
+std::string Field::Text() const {
+  if (const Value* edited = Edited()) return edited->ToText();
+  return rs_->result_->text(index_);
 }
 
 void Field::SetValue(Value v) {
@@ -232,13 +248,13 @@ std::int64_t Recordset::RowsRead() const {
 // Open, and on a connection that is still open: a record set that outlived its
 // connection can only be closed.
 void Recordset::RequireOpen() const {
-  if (!result_) throw errors::ObjectClosed();
-  if (session_ && !session_->isOpen()) throw errors::InvalidConnection();
+  if (!result_) Raise(&errors::ObjectClosed);
+  if (session_ && !session_->isOpen()) Raise(&errors::InvalidConnection);
 }
 
 void Recordset::RequireCurrent() const {
   RequireOpen();
-  if (position_ < 0 || !RowAt(position_)) throw errors::NoCurrentRecord();
+  if (position_ < 0 || !RowAt(position_)) Raise(&errors::NoCurrentRecord);
 }
 
 const ColumnInfo& Recordset::Column(int index) const {

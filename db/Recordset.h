@@ -22,6 +22,9 @@ class Field {
   std::int32_t DefinedSize() const;
   // The current row's value (the edited value while an edit is in progress).
   Value GetValue() const;
+  // GetValue().ToText(): the text of the value, which a full read of a table gets
+  // without the copy of every value that GetValue makes.
+  std::string Text() const;
   // Starts or continues an edit of the current row; written by Recordset::Update.
   void SetValue(Value v);
 
@@ -29,6 +32,8 @@ class Field {
   friend class Recordset;
   friend class Fields;
   Field(Recordset* rs, int index) : rs_(rs), index_(index) {}
+  // The edited value of the current row, if any; raises when there is no current row.
+  const Value* Edited() const;
   Recordset* rs_;
   int index_;
 };

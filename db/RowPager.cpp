@@ -13,10 +13,10 @@ struct RowPager::Page {
   bool contains(std::int64_t row) const { return row >= first && row < first + rows; }
 };
 
-void PageBuffer::add(Value v) {
+void PageBuffer::add(Value&& v) {
   bytes += sizeof(Value);
-  if (v.Is<std::string>()) bytes += v.Get<std::string>().size();
-  else if (v.Is<Bytes>()) bytes += v.Get<Bytes>().size();
+  if (const auto* s = std::get_if<std::string>(&v.storage())) bytes += s->size();
+  else if (const auto* b = std::get_if<Bytes>(&v.storage())) bytes += b->size();
   cells.push_back(std::move(v));
 }
 
@@ -31,12 +31,8 @@ bool RowPager::fetch(std::int64_t row) {
   page->used = ++clock_;
   current_ = page;
   currentRow_ = row;
+  currentCells_ = &page->cells[static_cast<std::size_t>((row - page->first) * width_)];
   return true;
-}
-
-const Value* RowPager::current() const {
-  if (!current_ || !current_->contains(currentRow_)) return nullptr;
-  return &current_->cells[static_cast<std::size_t>((currentRow_ - current_->first) * width_)];
 }
 
 std::optional<std::int64_t> RowPager::size() {
@@ -182,7 +178,10 @@ void RowPager::evict() {
   while (pages_.size() > 1 && (pages_.size() > kMaxPages || bytes_ > kCacheBytes)) {
     auto lru = std::min_element(pages_.begin(), pages_.end() - 1,
                                 [](const auto& a, const auto& b) { return a->used < b->used; });
-    if (lru->get() == current_) current_ = nullptr;
+    if (lru->get() == current_) {
+      current_ = nullptr;
+      currentCells_ = nullptr;
+    }
     bytes_ -= (*lru)->bytes;
     if ((*lru)->cells.capacity() > spare_.capacity()) spare_ = std::move((*lru)->cells);
     pages_.erase(lru);
@@ -196,6 +195,7 @@ void RowPager::forget() {
   anchors_.clear();
   size_.reset();
   current_ = nullptr;
+  currentCells_ = nullptr;
   bytes_ = 0;
   lastEnd_ = -1;
 }

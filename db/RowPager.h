@@ -32,7 +32,8 @@ struct PageBuffer {
   std::vector<Value> cells;
   std::size_t bytes = 0;
   std::int64_t rows() const { return static_cast<std::int64_t>(cells.size()) / width; }
-  void add(Value v);
+  void add(Value&& v);
+  void add(const Value& v) { add(Value(v)); }
 };
 
 class PageSource {
@@ -70,7 +71,7 @@ class RowPager {
   // Positions on the 0-based row; false when there is no such row.
   bool fetch(std::int64_t row);
   // The width cells of the row that fetch() positioned on.
-  const Value* current() const;
+  const Value* current() const { return currentCells_; }
   std::optional<std::int64_t> size();
   // What size() would answer without asking the source.
   std::optional<std::int64_t> knownSize() const { return size_; }
@@ -101,6 +102,7 @@ class RowPager {
   std::optional<std::int64_t> size_;
   Page* current_ = nullptr;
   std::int64_t currentRow_ = -1;
+  const Value* currentCells_ = nullptr;  // of currentRow_ in current_
   std::int64_t lastEnd_ = -1;     // where the last page read ended: a fetch there reads on
   std::int64_t lastRows_ = 0;
   std::uint64_t clock_ = 0;

@@ -45,6 +45,10 @@ Value SqliteResult::present(const Value& cell, int column) const {
   return Presented(cell, columns()[static_cast<std::size_t>(column)].type);
 }
 
+std::string SqliteResult::presentText(const Value& cell, int column) const {
+  return PresentedText(cell, columns()[static_cast<std::size_t>(column)].type);
+}
+
 std::vector<Value> SqliteResult::write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) {
   return WriteRow(*session_, edit_, std::move(read), changes);
 }

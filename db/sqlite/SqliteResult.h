@@ -26,6 +26,7 @@ class SqliteResult final : public PagedResult {
  private:
   void requireUsable() const override;
   Value present(const Value& cell, int column) const override;
+  std::string presentText(const Value& cell, int column) const override;
   std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) override;
 
   std::shared_ptr<Session> session_;

@@ -124,6 +124,23 @@ bool ParseTime(std::string_view s, DateTime& out) {
   return out.hour < 24 && out.minute < 60 && out.second < 60;
 }
 
+// "2024-05-31 13:45:00", "2024-05-31" or "13:45:00": what a DateTime read from the
+// text gives back as text, field for field.
+bool ShownAsStored(const std::string& s) {
+  static constexpr std::string_view kDateTime = "0000-00-00 00:00:00";
+  static constexpr std::string_view kTime = "00:00:00";
+  const std::string_view shape = s.size() == kDateTime.size() ? kDateTime
+                                 : s.size() == 10             ? kDateTime.substr(0, 10)
+                                 : s.size() == kTime.size()   ? kTime
+                                                              : std::string_view();
+  if (shape.empty()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool digit = s[i] >= '0' && s[i] <= '9';
+    if (shape[i] == '0' ? !digit : s[i] != shape[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 TypeInfo TypeFromDeclared(std::string_view declared) {
@@ -170,6 +187,14 @@ Value Presented(const Value& stored, int type) {
     default:
       return stored;
   }
+}
+
+std::string PresentedText(const Value& stored, int type) {
+  const bool date = type == adDBTimeStamp || type == adDBDate || type == adDBTime;
+  if (const auto* text = std::get_if<std::string>(&stored.storage()))
+    if (!date || ShownAsStored(*text)) return *text;
+  if (date || type == adBoolean) return Presented(stored, type).ToText();
+  return stored.ToText();
 }
 
 Value ForStorage(const Value& v, int type) {

@@ -22,6 +22,9 @@ TypeInfo TypeFromDeclared(std::string_view declared);
 // text of a date or time column as DateTime when it reads as one; everything else
 // (other numbers, text that does not parse) unchanged, so nothing is lost.
 Value Presented(const Value& stored, int type);
+// Presented(stored, type).ToText(); a date or time stored as it is shown is not read
+// and written again.
+std::string PresentedText(const Value& stored, int type);
 // A value about to be written: "True"/"False" (what a boolean shows as text) to 1/0
 // for a boolean column; everything else unchanged.
 Value ForStorage(const Value& v, int type);

@@ -147,6 +147,27 @@ TEST_F(SqliteProvider, ValuesFollowTheDeclaredTypeAndLoseNothing) {
   EXPECT_EQ(check.Fields().Item("at").GetValue().ToText(), "2025-01-02");
 }
 
+// Text() skips making the value; it must give what GetValue().ToText() gives, also
+// for dates stored in other shapes and for an edit not yet written.
+TEST_F(SqliteProvider, TextIsTheTextOfTheValue) {
+  Open().Execute(
+      "CREATE TABLE v (id INTEGER PRIMARY KEY, at DATETIME, d DATE, t TIME, ok BOOLEAN, price REAL, b BLOB, n TEXT);"
+      "INSERT INTO v VALUES (1, '2024-05-31 13:45:00', '2024-05-31', '13:45:00', 1, 1.5, x'00ff', 'testo'),"
+      " (2, '2024-05-31T13:45:00', '2024-05-31 08:00:00', '13:45', 0, 1e20, x'', ''),"
+      " (3, '2024-05-31 13:45:00.500', '2024-02-30', '24:00:00', 2, -0.25, NULL, NULL),"
+      " (4, '2024-05-31 13:45:0x', 20240531, '2024-05-31', 'sì', 3, 'x', 7);");
+  Recordset rs;
+  rs.Open("SELECT * FROM v", conn_, adOpenKeyset, adLockOptimistic);
+  const auto f = rs.Fields();
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+    for (long c = 0; c < f.Count(); ++c)
+      EXPECT_EQ(f.Item(c).Text(), f.Item(c).GetValue().ToText()) << f.Item(c).Name() << " row " << rs.AbsolutePosition();
+  rs.MoveFirst();
+  f.Item("at").SetValue(Value("nuovo"));
+  EXPECT_EQ(f.Item("at").Text(), "nuovo");
+  rs.CancelUpdate();
+}
+
 TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
   Open();
   auto rows = [&] {
