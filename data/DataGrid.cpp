@@ -25,6 +25,7 @@ const QString kTooLongToEdit = QString("Il valore di questa cella è troppo lung
                                        "(oltre %1 caratteri): si può cambiare con un comando UPDATE nel pannello SQL")
                                    .arg(data::kMaxEditBytes);
 constexpr int kCellMargin = 8;           // pixels beside the text of a cell or a heading
+constexpr int kCountRetryMs = 100;       // a count put off by another call asks again after this
 constexpr QAbstractItemView::EditTriggers kEditing =
     QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
     QAbstractItemView::AnyKeyPressed;
@@ -132,15 +133,14 @@ void DataGrid::CountRows() {
   if (binding == model_->binding()) model_->SetCount(count);
 }
 
-void DataGrid::CountLater() {
-  if (!model_->source() || model_->countKnown()) return;
-  QTimer::singleShot(0, this, [this, binding = model_->binding()] {
-    if (binding != model_->binding()) return;
-    // Another call of the window may be running: the count waits for it.
-    if (runner_ && runner_->gate().busy())
-      CountLater();
-    else
-      CountRows();
+void DataGrid::CountLater() { CountAfter(0, model_->binding()); }
+
+void DataGrid::CountAfter(int ms, std::uint64_t binding) {
+  QTimer::singleShot(ms, this, [this, binding] {
+    if (binding != model_->binding() || !model_->source() || model_->countKnown()) return;
+    // Another call of the window is running: the count waits for it to end.
+    if (runner_ && runner_->gate().busy()) return CountAfter(kCountRetryMs, binding);
+    CountRows();
   });
 }
 

@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <cstdint>
 #include <functional>
 
 class CellEditor;
@@ -68,6 +69,7 @@ class DataGrid : public QTableView {
   void SizeColumns();
   void SizeAllRows(int height);
   void SliderReleased();
+  void CountAfter(int ms, std::uint64_t binding);
 
   RecordsetModel* model_;
   GridDelegate* delegate_;
