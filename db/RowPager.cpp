@@ -17,7 +17,20 @@ void PageBuffer::add(Value&& v) {
   bytes += sizeof(Value);
   if (const auto* s = std::get_if<std::string>(&v.storage())) bytes += s->size();
   else if (const auto* b = std::get_if<Bytes>(&v.storage())) bytes += b->size();
-  cells.push_back(std::move(v));
+  if (filled < cells.size())
+    cells[filled] = std::move(v);
+  else
+    cells.push_back(std::move(v));
+  ++filled;
+}
+
+void PageBuffer::addText(std::string_view text) {
+  bytes += sizeof(Value) + text.size();
+  if (filled < cells.size())
+    cells[filled].AssignText(text);
+  else
+    cells.emplace_back(std::string(text));
+  ++filled;
 }
 
 RowPager::RowPager(PageSource& source, int width) : source_(source), width_(width) {}
@@ -73,7 +86,6 @@ RowPager::Span RowPager::plan(std::int64_t row) const {
 PageBuffer RowPager::buffer(std::int64_t rows) {
   PageBuffer buf(width_);
   buf.cells = std::move(spare_);
-  buf.cells.clear();
   buf.cells.reserve(static_cast<std::size_t>(rows * width_));
   spare_ = {};
   return buf;
@@ -146,6 +158,7 @@ RowPager::Page* RowPager::keep(std::int64_t first, PageBuffer&& buf) {
   auto page = std::make_unique<Page>();
   page->first = first;
   page->rows = buf.rows();
+  buf.trim();
   page->cells = std::move(buf.cells);
   page->bytes = buf.bytes;
   page->used = ++clock_;

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "db/Value.h"
@@ -25,15 +26,21 @@ namespace db {
 
 using RowKey = std::vector<Value>;
 
-// Rows read by one page statement, cell after cell (width cells a row).
+// Rows read by one page statement, cell after cell (width cells a row): the first
+// `filled` cells; any after them are cells of an evicted page, overwritten in turn so
+// that their texts' room is used again.
 struct PageBuffer {
   explicit PageBuffer(int w) : width(w) {}
   int width;
   std::vector<Value> cells;
+  std::size_t filled = 0;
   std::size_t bytes = 0;
-  std::int64_t rows() const { return static_cast<std::int64_t>(cells.size()) / width; }
+  std::int64_t rows() const { return static_cast<std::int64_t>(filled) / width; }
   void add(Value&& v);
   void add(const Value& v) { add(Value(v)); }
+  void addText(std::string_view text);
+  // Lets go of the cells after the rows read.
+  void trim() { cells.resize(filled); }
 };
 
 class PageSource {

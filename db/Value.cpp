@@ -87,6 +87,13 @@ struct ToTextVisitor {
 
 std::string Value::ToText() const& { return std::visit(ToTextVisitor{}, v_); }
 
+void Value::AssignText(std::string_view text) {
+  if (auto* held = std::get_if<std::string>(&v_))
+    held->assign(text);
+  else
+    v_ = std::string(text);
+}
+
 std::string Value::ToText() && {
   if (auto* text = std::get_if<std::string>(&v_)) return std::move(*text);
   return std::visit(ToTextVisitor{}, v_);

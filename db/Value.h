@@ -50,6 +50,10 @@ class Value {
   // The same; a text value gives up its characters instead of copying them.
   std::string ToText() &&;
 
+  // Makes the value this text, in the room of a text it held: pages of rows read one
+  // after another reuse their cells without an allocation per text.
+  void AssignText(std::string_view text);
+
   friend bool operator==(const Value&, const Value&) = default;
 
  private:

@@ -18,7 +18,14 @@ void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::fu
     throw DbError(adErrProviderFailed,
                   "Le colonne del risultato sono cambiate dopo l'apertura (tabella modificata): riaprirlo");
   do {
-    for (int c = 0; c < out.width; ++c) out.add(ReadCell(st, c));
+    for (int c = 0; c < out.width; ++c) {
+      if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+        out.addText(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c))));
+      } else {
+        out.add(ReadCell(st, c));
+      }
+    }
     if (!more()) break;
   } while (s.check(sqlite3_step(st)) == SQLITE_ROW);
 }

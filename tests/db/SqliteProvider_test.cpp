@@ -292,6 +292,27 @@ TEST_F(SqliteProvider, EveryRowIsReachedFromAnywhere) {
   }
 }
 
+// A scan past the page cache: evicted pages lend their cells to the next ones, texts
+// of other lengths and values of other kinds written over them.
+TEST_F(SqliteProvider, AScanLongerThanTheCacheReadsEveryValue) {
+  Open().Execute(
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, v); BEGIN;"
+      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 30000) "
+      "INSERT INTO t SELECT i, CASE i % 5 WHEN 0 THEN NULL WHEN 1 THEN i * 7 "
+      "ELSE substr(replace(hex(zeroblob(800)), '0', 'x'), 1, i * 37 % 1500) || i END FROM c; COMMIT;");
+  auto expected = [](std::int64_t i) -> std::string {
+    if (i % 5 == 0) return "";
+    if (i % 5 == 1) return std::to_string(i * 7);
+    return std::string(static_cast<std::size_t>(i * 37 % 1500), 'x') + std::to_string(i);
+  };
+  Recordset rs;
+  rs.Open("SELECT * FROM t", conn_, adOpenKeyset, adLockOptimistic);
+  std::int64_t i = 0;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+    ASSERT_EQ(rs.Fields().Item("v").Text(), expected(++i)) << "row " << i;
+  EXPECT_EQ(i, 30000);
+}
+
 TEST_F(SqliteProvider, AnOpenRecordsetLetsOtherProgramsWrite) {
   Open().Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, n); BEGIN;"
                  "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 5000) "
