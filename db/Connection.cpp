@@ -27,7 +27,8 @@ void Connection::Open() {
   if (!make)
     throw DbError(adErrProviderNotFound,
                   "Provider sconosciuto: \"" + *name + "\" (disponibili: SQLite, PostgreSQL, ODBC)");
-  std::shared_ptr<Provider> opened = make(cs);
+  openInterrupted_ = false;
+  std::shared_ptr<Provider> opened = make(cs, openInterrupted_);
   std::lock_guard lock(sessionMutex_);
   session_ = std::move(opened);
 }
@@ -74,7 +75,10 @@ void Connection::Interrupt() noexcept {
     std::lock_guard lock(sessionMutex_);
     s = session_;
   }
-  if (s) s->interrupt();
+  if (s)
+    s->interrupt();
+  else
+    openInterrupted_ = true;
 }
 
 std::shared_ptr<Provider> Connection::session() const {

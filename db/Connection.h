@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -46,6 +47,7 @@ class Connection {
   std::string connectionString_;
   mutable std::mutex sessionMutex_;  // Interrupt reads session_ from other threads
   std::shared_ptr<Provider> session_;
+  std::atomic<bool> openInterrupted_{false};  // Interrupt while Open has no session yet
 };
 
 }  // namespace db

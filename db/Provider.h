@@ -1,6 +1,7 @@
 #pragma once
 // The seam between the object model and the engines. A provider knows one engine;
 // the model (Connection, Recordset) knows only these interfaces.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -75,7 +76,9 @@ class Provider {
 };
 
 // Opens a session for the connection text; the text's Provider key chose the factory.
-using ProviderFactory = std::unique_ptr<Provider> (*)(const ConnectionString&);
+// `interrupted` turns true when the user gives up waiting: a provider whose opening
+// can take long (a server that does not answer) stops it and raises Canceled.
+using ProviderFactory = std::unique_ptr<Provider> (*)(const ConnectionString&, const std::atomic<bool>& interrupted);
 
 // The providers that are built in (SQLite, PostgreSQL, ODBC), looked up by the
 // Provider key, case-insensitively. nullptr when none has that name.

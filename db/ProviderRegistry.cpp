@@ -5,9 +5,9 @@
 
 namespace db {
 
-std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString&);
-std::unique_ptr<Provider> MakePostgresProvider(const ConnectionString&);
-std::unique_ptr<Provider> MakeOdbcProvider(const ConnectionString&);
+std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString&, const std::atomic<bool>&);
+std::unique_ptr<Provider> MakePostgresProvider(const ConnectionString&, const std::atomic<bool>&);
+std::unique_ptr<Provider> MakeOdbcProvider(const ConnectionString&, const std::atomic<bool>&);
 
 namespace {
 bool SameName(std::string_view a, std::string_view b) {

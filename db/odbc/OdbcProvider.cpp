@@ -66,7 +66,7 @@ class OdbcProvider : public Provider {
 
 // Provider=ODBC;DSN=... or Provider=ODBC;Driver={...};...: everything but the
 // Provider pair goes to the driver manager as written.
-std::unique_ptr<Provider> MakeOdbcProvider(const ConnectionString& cs) {
+std::unique_ptr<Provider> MakeOdbcProvider(const ConnectionString& cs, const std::atomic<bool>&) {
   // As the driver gets it, without ODBC's braces: a message repeats it so.
   std::string secret = Unbraced(cs.GetAny({"PWD", "Password"}).value_or(""));
   return std::make_unique<odbc::OdbcProvider>(std::make_shared<odbc::Session>(cs.WithoutProvider(), std::move(secret)));

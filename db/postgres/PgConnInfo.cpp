@@ -83,7 +83,7 @@ ConnInfo MakeConnInfo(const std::vector<std::pair<std::string, std::string>>& pa
       info.commandTimeout = Seconds(key, value);
       continue;
     }
-    if (keyword == "connect_timeout") Seconds(key, value);
+    if (keyword == "connect_timeout") info.connectTimeout = Seconds(key, value);
     if (keyword == "password") info.password = value;
     Set(info, keyword, value);
   }

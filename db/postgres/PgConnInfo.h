@@ -14,6 +14,7 @@ struct ConnInfo {
   std::vector<std::pair<std::string, std::string>> keywords;  // for PQconnectdbParams
   std::string password;      // kept to scrub it from libpq's messages
   int commandTimeout = 30;   // seconds; 0 waits for ever
+  int connectTimeout = 15;   // seconds; 0 waits for ever
 };
 
 inline constexpr int kDefaultConnectTimeout = 15;

@@ -46,4 +46,14 @@ DbError ConnectionError(const PGconn* conn, std::string_view sqlstate, std::stri
   return DbError(adErrProviderFailed, Scrub(Bracketed(sqlstate, message), secret));
 }
 
+DbError ConnectTimeoutError(const PGconn* conn, std::string_view secret) {
+  const std::string host = PQhost(conn) ? PQhost(conn) : "";
+  const std::string port = PQport(conn) ? PQport(conn) : "";
+  const std::string server = !host.empty() && host.front() == '/'
+                                 ? "on socket \"" + host + "/.s.PGSQL." + port + "\""
+                                 : "at \"" + host + "\", port " + port;
+  return DbError(adErrProviderFailed,
+                 Scrub(Bracketed("08001", "connection to server " + server + " failed: timeout expired"), secret));
+}
+
 }  // namespace db::pg

@@ -21,5 +21,7 @@ enum class StopReason { None, Timeout, Interrupt };
 DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reason);
 // A failure without a result (connecting, sending, a lost connection).
 DbError ConnectionError(const PGconn* conn, std::string_view sqlstate, std::string_view secret);
+// Connect Timeout met while connecting, in libpq's own words for it.
+DbError ConnectTimeoutError(const PGconn* conn, std::string_view secret);
 
 }  // namespace db::pg

@@ -25,7 +25,7 @@ void IgnoreNotice(void*, const char*) {}
 
 }  // namespace
 
-Session::Session(const ConnInfo& info) : commandTimeout_(info.commandTimeout) {
+Session::Session(const ConnInfo& info, const std::atomic<bool>& interrupted) : commandTimeout_(info.commandTimeout) {
   std::vector<const char*> keys, values;
   for (const auto& [k, v] : info.keywords) {
     keys.push_back(k.c_str());
@@ -34,9 +34,9 @@ Session::Session(const ConnInfo& info) : commandTimeout_(info.commandTimeout) {
   keys.push_back(nullptr);
   values.push_back(nullptr);
   // expand_dbname = 0: a database name is a name, never a second connection text.
-  conn_.reset(PQconnectdbParams(keys.data(), values.data(), 0));
-  if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK)
-    throw ConnectionError(conn_.get(), "08001", info.password);
+  conn_.reset(PQconnectStartParams(keys.data(), values.data(), 0));
+  if (!conn_ || PQstatus(conn_.get()) == CONNECTION_BAD) throw ConnectionError(conn_.get(), "08001", info.password);
+  awaitConnection(info, interrupted);
   PQsetNoticeProcessor(conn_.get(), &IgnoreNotice, nullptr);
   cancel_.reset(PQgetCancel(conn_.get()), CancelDeleter{});
   if (!cancel_) throw ConnectionError(conn_.get(), "08001", info.password);
@@ -44,6 +44,27 @@ Session::Session(const ConnInfo& info) : commandTimeout_(info.commandTimeout) {
 }
 
 Session::~Session() { close(); }
+
+// libpq keeps Connect Timeout only in its blocking connect, which nothing can stop;
+// here the same limit is kept while polling.
+void Session::awaitConnection(const ConnInfo& info, const std::atomic<bool>& interrupted) {
+  using Clock = std::chrono::steady_clock;
+  // libpq takes 1 s for 2, which a busy server's first answer needs.
+  const int seconds = info.connectTimeout == 1 ? 2 : info.connectTimeout;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
+  for (PostgresPollingStatusType state = PGRES_POLLING_WRITING;;) {
+    if (state == PGRES_POLLING_OK) return;
+    if (state == PGRES_POLLING_FAILED) throw ConnectionError(conn_.get(), "08001", info.password);
+    pollfd p{PQsocket(conn_.get()), static_cast<short>(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+    for (int ready = 0; ready <= 0;) {
+      if (interrupted) throw errors::Canceled();
+      if (seconds > 0 && Clock::now() >= deadline) throw ConnectTimeoutError(conn_.get(), info.password);
+      ready = poll(&p, 1, kSliceMs);
+      if (ready < 0 && errno != EINTR) throw ConnectionError(conn_.get(), "08001", info.password);
+    }
+    state = PQconnectPoll(conn_.get());
+  }
+}
 
 // Settings the decoding of values relies on, whatever the server's defaults are.
 void Session::setUp() {

@@ -32,7 +32,9 @@ using Param = std::optional<std::string>;  // nullopt is SQL NULL
 
 class Session {
  public:
-  explicit Session(const ConnInfo& info);
+  // Connects by polling, so that `interrupted` (set from another thread) stops the
+  // wait for a server that does not answer, as Connect Timeout does.
+  Session(const ConnInfo& info, const std::atomic<bool>& interrupted);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -55,6 +57,7 @@ class Session {
   void interrupt() noexcept;
 
  private:
+  void awaitConnection(const ConnInfo& info, const std::atomic<bool>& interrupted);
   void setUp();
   ResultPtr collect();
   void awaitInput();

@@ -49,7 +49,8 @@ std::vector<std::string> LibpqKeywords() {
 
 class PostgresProvider : public Provider {
  public:
-  explicit PostgresProvider(const pg::ConnInfo& info) : session_(std::make_shared<pg::Session>(info)) {}
+  PostgresProvider(const pg::ConnInfo& info, const std::atomic<bool>& interrupted)
+      : session_(std::make_shared<pg::Session>(info, interrupted)) {}
 
   void close() noexcept override { session_->close(); }
   bool isOpen() const noexcept override { return session_->isOpen(); }
@@ -80,8 +81,8 @@ class PostgresProvider : public Provider {
 
 }  // namespace
 
-std::unique_ptr<Provider> MakePostgresProvider(const ConnectionString& text) {
-  return std::make_unique<PostgresProvider>(pg::MakeConnInfo(text.Pairs(), LibpqKeywords()));
+std::unique_ptr<Provider> MakePostgresProvider(const ConnectionString& text, const std::atomic<bool>& interrupted) {
+  return std::make_unique<PostgresProvider>(pg::MakeConnInfo(text.Pairs(), LibpqKeywords()), interrupted);
 }
 
 }  // namespace db

@@ -70,7 +70,7 @@ class SqliteProvider : public Provider {
 // Provider=SQLite;Data Source=<file> (or Database=<file>). A file that does not
 // exist is an error unless the text adds Create=Yes (also True, 1, Sì), which
 // creates it; other keys are ignored.
-std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString& cs) {
+std::unique_ptr<Provider> MakeSqliteProvider(const ConnectionString& cs, const std::atomic<bool>&) {
   return std::make_unique<sqlite::SqliteProvider>(sqlite::Session::Open(cs));
 }
 

@@ -199,7 +199,7 @@ class SilentServer {
   int port_ = 0;
 };
 
-TEST(PostgresSilentServer, TheConnectTimeOutEndsTheWait) {
+TEST(PostgresSilentServer, TheConnectTimeOutOrAnnullaEndsTheWait) {
   const SilentServer silent;
   const QString text = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=2";
   GridDriver d;
@@ -218,6 +218,17 @@ TEST(PostgresSilentServer, TheConnectTimeOutEndsTheWait) {
   EXPECT_LT(clock.elapsed(), 6000);
   EXPECT_TRUE(progressShown);
   EXPECT_TRUE(d.Enabled("mnuConnetti"));
+
+  // "Annulla" need not wait for a long Connect Timeout.
+  const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=60";
+  QTimer::singleShot(1000, [&] {
+    if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
+  });
+  clock.restart();
+  d.w->Conne(patient, "", "");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.-2147217842", "Operazione annullata", {}, 5},
+                                          Err0("Connessione fallita a " + patient)}));
+  EXPECT_LT(clock.elapsed(), 3000);
 }
 
 }  // namespace

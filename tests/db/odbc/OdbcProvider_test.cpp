@@ -20,7 +20,8 @@ namespace db {
 namespace {
 
 std::unique_ptr<Provider> Open(const std::string& text) {
-  return FindProvider("ODBC")(ConnectionString::Parse(text));
+  static const std::atomic<bool> never{false};
+  return FindProvider("ODBC")(ConnectionString::Parse(text), never);
 }
 
 std::unique_ptr<Provider> FreshSqlite() {

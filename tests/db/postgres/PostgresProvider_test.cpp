@@ -15,6 +15,8 @@
 namespace db {
 namespace {
 
+const std::atomic<bool> kNever{false};
+
 using Clock = std::chrono::steady_clock;
 
 class PostgresProvider : public ::testing::Test {
@@ -35,7 +37,7 @@ class PostgresProvider : public ::testing::Test {
 
   std::unique_ptr<Provider> Open(const std::string& extra = "") {
     auto text = ConnectionString::Parse(text_ + extra);
-    return FindProvider("PostgreSQL")(text);
+    return FindProvider("PostgreSQL")(text, kNever);
   }
   std::string T(const std::string& name) const { return schema_ + "." + name; }
 
@@ -97,7 +99,7 @@ TEST_F(PostgresProvider, ErrorsCarryTheSqlstateAndNeverThePassword) {
 
 
   // libpq quotes a bad value back; here the password itself is the bad port.
-  e = Failure([&] { FindProvider("PostgreSQL")(ConnectionString::Parse("Server=127.0.0.1;Port=Segreto99;PWD=Segreto99")); });
+  e = Failure([&] { FindProvider("PostgreSQL")(ConnectionString::Parse("Server=127.0.0.1;Port=Segreto99;PWD=Segreto99"), kNever); });
   EXPECT_EQ(e.Description().find("Segreto99"), std::string::npos) << e.Description();
   EXPECT_EQ(e.Description().rfind("[08001] ", 0), 0u) << e.Description();
 }
