@@ -39,65 +39,56 @@ std::int64_t RowText(const std::vector<db::Field>& fields) {
   return bytes;
 }
 
+// Times opening the big query as the grid does and `read` on it; the record set is
+// closed after the clock has stopped.
+template <class Read>
+Prepare TimedRead(Engine engine, Read read) {
+  return [engine, read](const Options& o) -> Repetition {
+    auto conn = Connect(engine, o);
+    return [conn, read](Stopwatch& sw) {
+      Tally t;
+      std::unique_ptr<db::Recordset> rs;
+      sw.Start();
+      rs = OpenAsGrid(*conn, kBigQuery);
+      read(*rs, t);
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
 }  // namespace
 
 Prepare CartavoFirstScreen(Engine engine) {
-  return [engine](const Options& o) -> Repetition {
-    auto conn = Connect(engine, o);
-    return [conn](Stopwatch& sw) {
-      Tally t;
-      std::unique_ptr<db::Recordset> rs;
-      sw.Start();
-      rs = OpenAsGrid(*conn, kBigQuery);
-      const auto fields = AllFields(*rs);
-      for (rs->MoveFirst(); t.rows < kScreenRows && !rs->Eof(); rs->MoveNext()) {
-        t.bytes += RowText(fields);
-        ++t.rows;
-      }
-      sw.Stop();
-      return t;
-    };
-  };
+  return TimedRead(engine, [](db::Recordset& rs, Tally& t) {
+    const auto fields = AllFields(rs);
+    for (rs.MoveFirst(); t.rows < kScreenRows && !rs.Eof(); rs.MoveNext()) {
+      t.bytes += RowText(fields);
+      ++t.rows;
+    }
+  });
 }
 
 Prepare CartavoLastRow(Engine engine) {
-  return [engine](const Options& o) -> Repetition {
-    auto conn = Connect(engine, o);
-    return [conn](Stopwatch& sw) {
-      Tally t;
-      std::unique_ptr<db::Recordset> rs;
-      sw.Start();
-      rs = OpenAsGrid(*conn, kBigQuery);
-      const std::int64_t count = rs->RecordCount();
-      if (count > 0)
-        rs->AbsolutePosition(count);
-      else
-        rs->MoveLast();
-      t.bytes = RowText(AllFields(*rs));
-      t.rows = rs->AbsolutePosition();
-      sw.Stop();
-      return t;
-    };
-  };
+  return TimedRead(engine, [](db::Recordset& rs, Tally& t) {
+    const std::int64_t count = rs.RecordCount();
+    if (count > 0)
+      rs.AbsolutePosition(count);
+    else
+      rs.MoveLast();
+    t.bytes = RowText(AllFields(rs));
+    t.rows = rs.AbsolutePosition();
+  });
 }
 
 Prepare CartavoFullScan(Engine engine) {
-  return [engine](const Options& o) -> Repetition {
-    auto conn = Connect(engine, o);
-    return [conn](Stopwatch& sw) {
-      Tally t;
-      std::unique_ptr<db::Recordset> rs;
-      sw.Start();
-      rs = OpenAsGrid(*conn, kBigQuery);
-      const auto fields = AllFields(*rs);
-      for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        t.bytes += RowText(fields);
-        ++t.rows;
-      }
-      sw.Stop();
-      return t;
-    };
-  };
+  return TimedRead(engine, [](db::Recordset& rs, Tally& t) {
+    const auto fields = AllFields(rs);
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+      t.bytes += RowText(fields);
+      ++t.rows;
+    }
+  });
 }
 
 Prepare CartavoEdits() {

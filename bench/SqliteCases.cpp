@@ -34,22 +34,29 @@ void Steps(sqlite3* db, const char* sql, Each each) {
     if (!each(st.get(), columns)) break;
 }
 
-}  // namespace
-
-Prepare SqliteFirstScreen() {
-  return [](const Options& o) -> Repetition {
-    auto db = Open(o.BigFile());
-    return [db](Stopwatch& sw) {
+// Times Steps over the query on the database `file` names, opened beforehand; `each`
+// also gets the tally.
+template <class Each>
+Prepare TimedSteps(std::string (Options::*file)() const, const char* sql, Each each) {
+  return [file, sql, each](const Options& o) -> Repetition {
+    auto db = Open((o.*file)());
+    return [db, sql, each](Stopwatch& sw) {
       Tally t;
       sw.Start();
-      Steps(db.get(), kBigQuery, [&t](sqlite3_stmt* st, int columns) {
-        t.bytes += RowText(st, columns);
-        return ++t.rows < kScreenRows;
-      });
+      Steps(db.get(), sql, [&](sqlite3_stmt* st, int columns) { return each(st, columns, t); });
       sw.Stop();
       return t;
     };
   };
+}
+
+}  // namespace
+
+Prepare SqliteFirstScreen() {
+  return TimedSteps(&Options::BigFile, kBigQuery, [](sqlite3_stmt* st, int columns, Tally& t) {
+    t.bytes += RowText(st, columns);
+    return ++t.rows < kScreenRows;
+  });
 }
 
 Prepare SqliteScanToLast() {
@@ -76,20 +83,11 @@ Prepare SqliteScanToLast() {
 }
 
 Prepare SqliteFullScan() {
-  return [](const Options& o) -> Repetition {
-    auto db = Open(o.BigFile());
-    return [db](Stopwatch& sw) {
-      Tally t;
-      sw.Start();
-      Steps(db.get(), kBigQuery, [&t](sqlite3_stmt* st, int columns) {
-        t.bytes += RowText(st, columns);
-        ++t.rows;
-        return true;
-      });
-      sw.Stop();
-      return t;
-    };
-  };
+  return TimedSteps(&Options::BigFile, kBigQuery, [](sqlite3_stmt* st, int columns, Tally& t) {
+    t.bytes += RowText(st, columns);
+    ++t.rows;
+    return true;
+  });
 }
 
 Prepare SqliteUpdates() {
@@ -119,20 +117,12 @@ Prepare SqliteUpdates() {
 }
 
 Prepare SqliteCatalogue() {
-  return [](const Options& o) -> Repetition {
-    auto db = Open(o.TablesFile());
-    return [db](Stopwatch& sw) {
-      Tally t;
-      sw.Start();
-      Steps(db.get(), "SELECT schema, name, type FROM pragma_table_list", [&t](sqlite3_stmt* st, int columns) {
-        t.bytes += RowText(st, columns);
-        ++t.rows;
-        return true;
-      });
-      sw.Stop();
-      return t;
-    };
-  };
+  return TimedSteps(&Options::TablesFile, "SELECT schema, name, type FROM pragma_table_list",
+                    [](sqlite3_stmt* st, int columns, Tally& t) {
+                      t.bytes += RowText(st, columns);
+                      ++t.rows;
+                      return true;
+                    });
 }
 
 }  // namespace bench
