@@ -1,9 +1,9 @@
 // The event log: one line per outcome of a database operation, read back by a double click.
 #include <QString>
 
-#include "app/ListView.h"
-#include "app/MsgBox.h"
-#include "app/Pictures.h"
+#include "widgets/ListView.h"
+#include "widgets/MsgBox.h"
+#include "widgets/Pictures.h"
 #include "app/frmMain.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 
-#include "app/ListView.h"
+#include "widgets/ListView.h"
 #include "data/DataGrid.h"
 #include "db/Recordset.h"
 #include "layout/WindowFrame.h"

@@ -5,7 +5,8 @@
 #include <QSize>
 
 #include "db/Connection.h"
-#include "db/lifecycle/OperationRunner.h"
+#include "db/providers/BuiltInProviders.h"
+#include "operations/OperationRunner.h"
 
 class DataGrid;
 class ImageList;
@@ -32,7 +33,7 @@ class frmMain final : public QMainWindow {
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  db::Connection Conn;
+  db::Connection Conn{db::BuiltInProvider};
 
   void Conne(const QString& DSNx, const QString& UIDx, const QString& PWDx);
 

@@ -9,9 +9,9 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "app/ImageList.h"
-#include "app/ListView.h"
-#include "app/Pictures.h"
+#include "widgets/ImageList.h"
+#include "widgets/ListView.h"
+#include "widgets/Pictures.h"
 #include "app/frmMain.h"
 #include "data/DataGrid.h"
 #include "layout/SplitterBar.h"

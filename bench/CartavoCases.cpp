@@ -1,3 +1,4 @@
+#include "db/providers/BuiltInProviders.h"
 #include "bench/CartavoCases.h"
 
 #include <memory>
@@ -10,7 +11,7 @@ namespace bench {
 namespace {
 
 std::shared_ptr<db::Connection> Connect(const std::string& text) {
-  auto conn = std::make_shared<db::Connection>();
+  auto conn = std::make_shared<db::Connection>(db::BuiltInProvider);
   conn->ConnectionString(text);
   conn->Open();
   return conn;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/ListView.h"
+#include "widgets/ListView.h"
 #include "app/frmMain.h"
 #include "data/DataGrid.h"
 

@@ -10,13 +10,13 @@
 
 #include <algorithm>
 
-#include "app/MsgBox.h"
+#include "widgets/MsgBox.h"
 #include "data/CellEditor.h"
 #include "data/CellText.h"
 #include "data/GridDelegate.h"
 #include "data/RecordsetModel.h"
 #include "db/Recordset.h"
-#include "db/lifecycle/OperationRunner.h"
+#include "operations/OperationRunner.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "db/DbError.h"
 #include "db/Recordset.h"
-#include "db/lifecycle/CaughtError.h"
-#include "db/lifecycle/OperationGate.h"
+#include "operations/CaughtError.h"
+#include "operations/OperationGate.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 namespace db {
 
-Connection::Connection() = default;
+Connection::Connection(ProviderLookup providers) : providers_(providers) {}
 
 Connection::~Connection() {
   if (session_) session_->close();
@@ -23,7 +23,7 @@ void Connection::Open() {
   const auto name = cs.Get("Provider");
   if (!name || name->empty())
     throw DbError(adErrProviderNotFound, "Provider non indicato: la stringa di connessione non ha la chiave Provider");
-  const ProviderFactory make = FindProvider(*name);
+  const ProviderFactory make = providers_(*name);
   if (!make)
     throw DbError(adErrProviderNotFound,
                   "Provider sconosciuto: \"" + *name + "\" (disponibili: SQLite, PostgreSQL, ODBC)");

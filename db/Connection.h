@@ -6,16 +6,17 @@
 #include <string_view>
 
 #include "db/Ado.h"
+#include "db/Provider.h"
 
 namespace db {
 
-class Provider;
 class Recordset;
 
 // The connection object: created unopened, opened and closed as often as needed.
 class Connection {
  public:
-  Connection();
+  // providers: where Open finds the engine the connection text names.
+  explicit Connection(ProviderLookup providers);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -44,6 +45,7 @@ class Connection {
   std::shared_ptr<Provider> session() const;
 
  private:
+  ProviderLookup providers_;
   std::string connectionString_;
   mutable std::mutex sessionMutex_;  // Interrupt reads session_ from other threads
   std::shared_ptr<Provider> session_;

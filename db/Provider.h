@@ -80,8 +80,8 @@ class Provider {
 // can take long (a server that does not answer) stops it and raises Canceled.
 using ProviderFactory = std::unique_ptr<Provider> (*)(const ConnectionString&, const std::atomic<bool>& interrupted);
 
-// The providers that are built in (SQLite, PostgreSQL, ODBC), looked up by the
-// Provider key, case-insensitively. nullptr when none has that name.
-ProviderFactory FindProvider(std::string_view name);
+// Finds the factory for a Provider key; nullptr when none has that name. The
+// connection is handed one, so the layer knows no provider by name.
+using ProviderLookup = ProviderFactory (*)(std::string_view name);
 
 }  // namespace db

@@ -13,7 +13,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
-#include "db/dialog/ConnectionText.h"
+#include "dialog/ConnectionText.h"
 
 namespace {
 

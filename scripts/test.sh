@@ -2,14 +2,15 @@
 # Installs what is missing, builds Cartavo with its tests, starts a PostgreSQL server
 # on loopback and runs every test headless, then builds the same suite with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs it again against the same
-# server. The server is stopped also on failure.
+# server, and last runs every fuzz target briefly. The server is stopped also on failure.
 #   BUILD_DIR=build (the sanitizer build goes to $BUILD_DIR-sanitize)
-#   CARTAVO_PASSES="plain sanitize" (either one alone for a quicker run)
+#   CARTAVO_PASSES="plain sanitize fuzz" (any of them alone for a quicker run)
+#   FUZZ_SECONDS=10 (each fuzz target)
 #   scripts/test.sh [cmake options...]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-PASSES="${CARTAVO_PASSES:-plain sanitize}"
+PASSES="${CARTAVO_PASSES:-plain sanitize fuzz}"
 "$ROOT/scripts/setup.sh"
 
 build() { BUILD_DIR="$1" "$ROOT/scripts/build.sh" -DCARTAVO_TESTS=ON "${@:2}"; }
@@ -17,6 +18,7 @@ for pass in $PASSES; do
   case "$pass" in
     plain) build "$BUILD_DIR" -DCARTAVO_SANITIZE=OFF "$@" ;;
     sanitize) build "$BUILD_DIR-sanitize" -DCARTAVO_SANITIZE=ON "$@" ;;
+    fuzz) ;;
     *) echo "unknown pass: $pass" >&2; exit 2 ;;
   esac
 done
@@ -45,5 +47,8 @@ for pass in $PASSES; do
       LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0" \
       UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         run_suite "$BUILD_DIR-sanitize" ;;
+    fuzz)
+      echo "== fuzz targets, ${FUZZ_SECONDS:-10} s each"
+      FUZZ_SECONDS="${FUZZ_SECONDS:-10}" FUZZ_DIR="$BUILD_DIR-fuzz" "$ROOT/scripts/fuzz.sh" ;;
   esac
 done

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/DoEvents.h"
+#include "widgets/DoEvents.h"
 
 TEST(DoEvents, ProcessesPendingEventsAtMostEveryFifteenMilliseconds) {
   QTest::qWait(20);

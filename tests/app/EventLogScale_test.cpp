@@ -6,7 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/ListView.h"
+#include "widgets/ListView.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/frmMainProbe.h"
 

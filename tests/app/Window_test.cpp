@@ -12,8 +12,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/ImageList.h"
-#include "app/ListView.h"
+#include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "data/DataGrid.h"
 #include "layout/SplitterBar.h"
 #include "layout/Twips.h"

@@ -9,7 +9,7 @@
 #include "data/DataGrid.h"
 #include "db/Recordset.h"
 #include "tests/app/frmMainProbe.h"
-#include "tests/db/lifecycle/WindowDriver.h"
+#include "tests/app/WindowDriver.h"
 
 class GridDriver : public WindowDriver {
  public:

@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 
+#include "db/providers/BuiltInProviders.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "tests/data/GridDriver.h"
@@ -146,7 +147,7 @@ TEST(GridPostgres, AnEditIsWrittenBack) {
   const QByteArray server = qgetenv("CARTAVO_TEST_PG");
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const std::string table = "griglia_" + std::to_string(QCoreApplication::applicationPid());
-  db::Connection other;
+  db::Connection other(db::BuiltInProvider);
   other.ConnectionString(server.toStdString());
   other.Open();
   other.Execute("CREATE TABLE " + table + " (id integer PRIMARY KEY, nome varchar(30), nota text);"

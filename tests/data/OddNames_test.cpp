@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "db/providers/BuiltInProviders.h"
 #include "db/Connection.h"
 #include "tests/data/GridDriver.h"
 
@@ -75,7 +76,7 @@ TEST(OddNames, OnSqlite) {
 TEST(OddNames, OnPostgres) {
   const QByteArray server = qgetenv("CARTAVO_TEST_PG");
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
-  db::Connection other;
+  db::Connection other(db::BuiltInProvider);
   other.ConnectionString(server.toStdString());
   other.Open();
   const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());

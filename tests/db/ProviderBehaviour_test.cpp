@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+#include "db/providers/BuiltInProviders.h"
 #include "db/Ado.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -97,7 +98,7 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
   }
 
   std::string test_, text_;
-  Connection conn_;
+  Connection conn_{BuiltInProvider};
 };
 
 TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
@@ -227,7 +228,7 @@ TEST_P(ProviderBehaviour, EditOfARowChangedMeanwhileIsRefused) {
   rs->AbsolutePosition(5);
   (void)rs->Fields().Item("name").GetValue();
 
-  Connection other;
+  Connection other{BuiltInProvider};
   other.ConnectionString(text_);
   other.Open();
   other.Execute("UPDATE " + Q(t) + " SET name = 'theirs' WHERE id = 5");
@@ -349,7 +350,7 @@ std::string FreshPgDatabase(const std::string& provider, const std::string& test
   if (!server) return "";
   std::string name = "cv_" + provider + "_" + test;
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  Connection admin;
+  Connection admin{BuiltInProvider};
   admin.ConnectionString(server);
   admin.Open();
   admin.Execute("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");

@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "db/providers/BuiltInProviders.h"
 #include "db/Ado.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -55,7 +56,7 @@ class SqliteProvider : public testing::Test {
   }
 
   fs::path dir_;
-  Connection conn_;
+  Connection conn_{BuiltInProvider};
 };
 
 TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {

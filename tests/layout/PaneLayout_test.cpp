@@ -6,7 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/ListView.h"
+#include "widgets/ListView.h"
 #include "data/DataGrid.h"
 #include "layout/SplitterBar.h"
 #include "layout/Twips.h"

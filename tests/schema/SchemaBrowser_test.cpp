@@ -7,9 +7,10 @@
 
 #include <algorithm>
 
+#include "db/providers/BuiltInProviders.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "tests/db/lifecycle/WindowDriver.h"
+#include "tests/app/WindowDriver.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(SchemaBrowser, PostgresReadsTheTableOfTheClickedSchema) {
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const std::string pid = std::to_string(QCoreApplication::applicationPid());
   const std::string schema = "altro_" + pid, table = "a]b\"c_" + pid, quoted = "\"a]b\"\"c_" + pid + "\"";
-  db::Connection setup;
+  db::Connection setup(db::BuiltInProvider);
   setup.ConnectionString(server.toStdString());
   try {
     setup.Open();

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <functional>
+
+#include "dialog/ConnectionDialog.h"
+#include "dialog/SampleDatabase.h"
+#include "tests/app/WindowDriver.h"
+
+namespace {
+
+const char* kShop =
+    "CREATE TABLE clienti (id INTEGER PRIMARY KEY, nome VARCHAR(40));"
+    "CREATE TABLE ordini (id INTEGER PRIMARY KEY, cliente INTEGER);";
+
+void ExpectState(const WindowDriver& d, bool connetti, bool disconnetti, bool azioni) {
+  EXPECT_EQ(d.Enabled("mnuConnetti"), connetti);
+  EXPECT_EQ(d.Enabled("mnuDisconnetti"), disconnetti);
+  EXPECT_EQ(d.Enabled("mnuAzioni"), azioni);
+}
+
+// The error line carries the layer's own number and text; only its shape is fixed.
+void ExpectErrorThen(const std::vector<Row>& log, const Row& summary) {
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_TRUE(log[0].text.startsWith("Err. n.") && log[0].text != "Err. n.0") << log[0];
+  EXPECT_FALSE(log[0].sub1.isEmpty());
+  EXPECT_EQ(log[0].picture, 5);
+  EXPECT_EQ(log[1], summary);
+}
+
+TEST(ConnectionLifecycle, ConnectFailDisconnectAndReconnectOnTheSameConnection) {
+  QTemporaryDir dir;
+  const QString good = SqliteText(MakeSqlite(dir, "negozio.db", kShop));
+  const QString missing = SqliteText(dir.filePath("manca.db"));
+  WindowDriver d;
+
+  d.w->Conne(missing, "", "");
+  ExpectErrorThen(d.NewLog(), Err0("Connessione fallita a " + missing));
+  ExpectState(d, true, false, true);
+  EXPECT_FALSE(QFile::exists(dir.filePath("manca.db"))) << "a typing slip made a database";
+
+  d.w->Conne(good, "utente", "segreto");  // user and password apart are not used
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Ok("Connessione effettuata correttamente a " + good),
+                                          Ok("Lettura tabelle effettuata correttamente su " + good)}));
+  ExpectState(d, false, true, true);
+  d.ClickTable("clienti");
+  d.NewLog();
+
+  d.Trigger("mnuDisconnetti");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Disconnessione effettuata correttamente da " + good)});
+  ExpectState(d, true, false, false);
+  EXPECT_EQ(d.Rows("LwCampi").size(), 2u) << "a disconnection keeps what the lists show";
+
+  d.ClickTable("ordini");  // the old list is still there; its connection is not
+  ExpectErrorThen(d.NewLog(), Err0("Lettura campi fallita su " + good));
+  EXPECT_TRUE(d.Rows("LwCampi").empty());
+
+  d.w->Conne(missing, "", "");
+  d.NewLog();
+  ExpectState(d, true, false, false);
+
+  d.w->Conne(good, "", "");
+  EXPECT_EQ(d.NewLog().size(), 2u);
+  ExpectState(d, false, true, true);
+  EXPECT_EQ(d.w->Conn.State(), db::adStateOpen);
+}
+
+TEST(ConnectionLifecycle, PasswordsAreMaskedInTheLog) {
+  QTemporaryDir dir;
+  const QString text = "Provider=SQLite;Data Source=" + dir.filePath("manca.db") + ";Password='se;greto'";
+  WindowDriver d;
+  d.w->Conne(text, "", "");
+  const auto log = d.NewLog();
+  ASSERT_EQ(log.size(), 2u);
+  for (const auto& line : log) EXPECT_FALSE(line.sub1.contains("greto")) << line;
+  EXPECT_TRUE(log[1].sub1.startsWith("Connessione fallita a Provider=SQLite;Data Source=")) << log[1];
+  EXPECT_TRUE(log[1].sub1.contains("Password=*")) << log[1];
+}
+
+// Runs `act` on the connection dialog as soon as it is shown.
+void OnDialog(std::function<void(ConnectionDialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<ConnectionDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    act(*dialog);
+  });
+}
+
+TEST(ConnectionDialog, CancelLogsOneLineAndTheSampleConnectsInOneClick) {
+  WindowDriver d;
+  OnDialog([](ConnectionDialog& dialog) {
+    EXPECT_TRUE(dialog.findChild<QLineEdit*>("txtFile")->text().isEmpty()) << "no preset connection";
+    dialog.reject();
+  });
+  d.Trigger("mnuConnetti");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.91", "Variabile oggetto o variabile del blocco With non impostata", {}, 5}}));
+  ExpectState(d, true, false, true);
+
+  ASSERT_FALSE(SampleDatabasePath().isEmpty()) << "esempio.db is built next to the program";
+  OnDialog([](ConnectionDialog& dialog) {
+    dialog.findChild<QPushButton*>("cmdEsempio")->click();
+    dialog.accept();
+  });
+  d.Trigger("mnuConnetti");
+  const QString text = "Provider=SQLite;Data Source=" + SampleDatabasePath();
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Ok("Connessione effettuata correttamente a " + text),
+                                          Ok("Lettura tabelle effettuata correttamente su " + text)}));
+  EXPECT_GE(d.Rows("LwTabelle").size(), 6u);
+}
+
+TEST(ConnectionDialog, FieldsTextAndTestAgree) {
+  QTemporaryDir dir;
+  QFile ini(dir.filePath("odbc.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[magazzino]\nDriver=SQLite3\nDatabase=/tmp/magazzino.db\n");
+  ini.close();
+  qputenv("ODBCINI", ini.fileName().toLocal8Bit());
+  ConnectionDialog dialog;
+  qunsetenv("ODBCINI");
+  auto* provider = dialog.findChild<QComboBox*>("cboProvider");
+  EXPECT_GE(provider->findText("Driver ODBC: SQLite3"), 0) << "installed ODBC drivers are offered";
+  provider->setCurrentIndex(provider->findText("Origine dati ODBC: magazzino (SQLite3)"));
+  EXPECT_EQ(dialog.connectionText(), "Provider=ODBC;DSN=magazzino");
+  provider->setCurrentIndex(provider->findText("PostgreSQL (server)"));
+  dialog.findChild<QLineEdit*>("txtServer")->setText("localhost");
+  dialog.findChild<QLineEdit*>("txtPassword")->setText("x;y");
+  EXPECT_EQ(dialog.connectionText(), "Provider=PostgreSQL;Server=localhost;Password=\"x;y\"");
+
+  // What the user types on the text page comes back into the fields, extra keys kept.
+  dialog.findChild<QPlainTextEdit*>("txtTesto")->setPlainText("Provider=SQLite;Data Source=/no/such.db;Modo=1");
+  dialog.findChild<QTabWidget*>("tabPagine")->setCurrentIndex(1);
+  dialog.findChild<QTabWidget*>("tabPagine")->setCurrentIndex(0);
+  EXPECT_EQ(dialog.findChild<QLineEdit*>("txtFile")->text(), "/no/such.db");
+  dialog.findChild<QCheckBox*>("chkCrea")->setChecked(true);
+  EXPECT_EQ(dialog.connectionText(), "Provider=SQLite;Data Source=/no/such.db;Create=Yes;Modo=1");
+
+  auto* verdict = dialog.findChild<QLabel*>("lblVerifica");
+  dialog.findChild<QPlainTextEdit*>("txtTesto")->setPlainText(
+      "Provider=PostgreSQL;Server=127.0.0.1;Port=1;Password=segretissima");
+  dialog.testConnection();
+  EXPECT_TRUE(verdict->text().startsWith("La connessione non funziona: ")) << verdict->text().toStdString();
+  EXPECT_FALSE(verdict->text().contains("segretissima"));
+  dialog.findChild<QPushButton*>("cmdEsempio")->click();
+  dialog.testConnection();
+  EXPECT_EQ(verdict->text(), "La connessione funziona.");
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// What happens to a SQLite file under the window's feet, met through the window's
+// operations as a user meets it: the log lines, the next operation, reconnecting,
+// and what is stored afterwards.
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+#include "operations/ProgressDialog.h"
+#include "tests/data/GridDriver.h"
+
+namespace {
+
+const char* kShop = "CREATE TABLE t (id INTEGER PRIMARY KEY, v INTEGER NOT NULL); INSERT INTO t VALUES (1, 10), (2, 20);";
+const char* kOther = "CREATE TABLE altra (x); INSERT INTO altra VALUES (1);";
+
+Row ErrorRow(long number, const QString& description) {
+  return {"Err. n." + QString::number(number), description, {}, 5};
+}
+const QString kMoved =
+    "Il file del database è stato eliminato, spostato o sostituito dopo l'apertura della connessione: "
+    "disconnettersi e riconnettersi";
+
+class SqliteFaults : public ::testing::Test {
+ protected:
+  void Connect(const QString& connection) {
+    d.w->Conne(connection, "", "");
+    d.NewLog();
+  }
+  std::string Stored() const {
+    return SqliteScalar(file, "SELECT group_concat(id || '=' || v) FROM t").toStdString();
+  }
+  QTemporaryDir dir;
+  QString file = MakeSqlite(dir, "t.db", kShop);
+  QString text = SqliteText(file);
+  GridDriver d;
+};
+
+// Another program holding the write lock: an open transaction that it never ends.
+class Locker {
+ public:
+  explicit Locker(const QString& file) {
+    process_.start("python3", {"-c",
+                               "import sqlite3, sys\n"
+                               "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                               "c.execute('BEGIN EXCLUSIVE'); c.execute('INSERT INTO t VALUES (3, 30)')\n"
+                               "print('bloccato', flush=True); sys.stdin.read()",
+                               file});
+    EXPECT_TRUE(process_.waitForReadyRead(10000)) << process_.readAllStandardError().toStdString();
+  }
+  // Ends without committing.
+  ~Locker() {
+    process_.closeWriteChannel();
+    process_.waitForFinished(10000);
+  }
+
+ private:
+  QProcess process_;
+};
+
+TEST_F(SqliteFaults, ALockHeldByAnotherProgramIsWaitedForThenReported) {
+  Connect(text);
+  {
+    const Locker locker(file);
+    bool progressShown = false;
+    QTimer::singleShot(1500, [&] { progressShown = d.w->findChild<ProgressDialog*>() != nullptr; });
+    QElapsedTimer clock;
+    clock.start();
+    d.RunSql("SELECT * FROM t");
+    EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(5, "database is locked"), Err0("Lettura dati fallita su " + text)}));
+    EXPECT_GE(clock.elapsed(), 4500);
+    EXPECT_LT(clock.elapsed(), 9000);
+    EXPECT_TRUE(progressShown);
+
+    // "Annulla" does not wait for the time-out.
+    QTimer::singleShot(800, [&] {
+      if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
+    });
+    clock.restart();
+    d.RunSql("UPDATE t SET v = 0");
+    EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.-2147217842", "Operazione annullata", {}, 5},
+                                            Err0("Esecuzione comandi SQL fallita su " + text)}));
+    EXPECT_LT(clock.elapsed(), 3000);
+  }
+  d.RunSql("SELECT * FROM t");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + text)});
+  EXPECT_EQ(d.RowCount(), 2);
+  EXPECT_EQ(Stored(), "1=10,2=20");
+}
+
+TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsThere) {
+  Connect(text);
+  ASSERT_TRUE(QFile::remove(file));
+  d.Trigger("mnuLeggiTabelle");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1032, kMoved), Err0("Lettura tabelle fallita su " + text)}));
+  d.Trigger("mnuDisconnetti");
+  d.w->Conne(text, "", "");
+  ASSERT_EQ(d.NewLog().size(), 3u);
+  EXPECT_FALSE(QFile::exists(file)) << "no empty database is made in its place";
+
+  // Put back, connected, then replaced by another database.
+  MakeSqlite(dir, "t.db", kShop);
+  Connect(text);
+  const QString other = MakeSqlite(dir, "altra.db", kOther);
+  ASSERT_EQ(::rename(other.toUtf8().constData(), file.toUtf8().constData()), 0);
+  d.RunSql("INSERT INTO t VALUES (3, 30)");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1032, kMoved), Err0("Esecuzione comandi SQL fallita su " + text)}));
+  d.Trigger("mnuDisconnetti");
+  Connect(text);
+  EXPECT_EQ(d.Rows("LwTabelle").at(0).text, "altra");
+  EXPECT_EQ(SqliteScalar(file, "SELECT count(*) FROM altra"), "1");
+}
+
+// Root writes through permission bits by CAP_DAC_OVERRIDE. Capabilities belong to a
+// thread and pass to the threads it starts, so without it here the window's calls
+// find a read-only file read-only, as any user does.
+class WithoutOverride {
+ public:
+  WithoutOverride() {
+    syscall(SYS_capget, &header_, saved_);
+    __user_cap_data_struct less[2] = {saved_[0], saved_[1]};
+    less[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+    syscall(SYS_capset, &header_, less);
+  }
+  ~WithoutOverride() { syscall(SYS_capset, &header_, saved_); }
+  WithoutOverride(const WithoutOverride&) = delete;
+  WithoutOverride& operator=(const WithoutOverride&) = delete;
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+};
+
+TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
+  Connect(text);
+  d.RunSql("INSERT INTO t VALUES (1, 11)");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1555, "UNIQUE constraint failed: t.id"),
+                                          Err0("Esecuzione comandi SQL fallita su " + text)}));
+  // A full disk: the file may not grow past the pages it has.
+  d.RunSql("PRAGMA max_page_count = 1");
+  d.NewLog();
+  d.RunSql("INSERT INTO t SELECT id + 2, randomblob(100000) FROM t");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(13, "database or disk is full"),
+                                          Err0("Esecuzione comandi SQL fallita su " + text)}));
+  d.RunSql("UPDATE t SET v = v + 1");
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Esecuzione comandi SQL effettuata correttamente su " + text)});
+  d.Trigger("mnuDisconnetti");
+  EXPECT_EQ(Stored(), "1=11,2=21");
+
+  // A file that may only be read opens for reading; writing it is refused.
+  QFile(file).setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  const WithoutOverride asAnyUser;
+  d.NewLog();
+  d.w->Conne(text, "", "");
+  EXPECT_EQ(d.NewLog().size(), 2u) << "connected";
+  d.RunSql("UPDATE t SET v = 0");
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(8, "attempt to write a readonly database"),
+                                          Err0("Esecuzione comandi SQL fallita su " + text)}));
+  EXPECT_EQ(Stored(), "1=11,2=21");
+}
+
+}  // namespace
