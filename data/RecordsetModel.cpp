@@ -157,9 +157,9 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
     return false;
   writing_ = true;
   const std::optional<QString> refused = Write(index.row(), index.column(), value);
-  // A written row reads back what is stored; a refused one keeps what was read,
-  // which a closed connection could not give again.
-  if (!refused) Forget(index.row());
+  // A written row reads back what is stored; a refused one is read again, since the
+  // refusal often means it changed meanwhile, unless the connection cannot give it.
+  if (!refused || Reread(index.row())) Forget(index.row());
   emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
   // Told once the cell shows the stored value again.
   if (refused && report_) report_(*refused);
@@ -188,6 +188,16 @@ std::optional<QString> RecordsetModel::Write(int row, int column, const QVariant
       // a closed record set holds no edit to cancel
     }
     return e.description;
+  }
+}
+
+bool RecordsetModel::Reread(int row) {
+  try {
+    source_->AbsolutePosition(row + 1);
+    source_->Resync();
+    return true;
+  } catch (...) {
+    return false;
   }
 }
 

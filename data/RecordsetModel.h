@@ -64,7 +64,7 @@ class RecordsetModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   // Writes the value at once (an invalid QVariant writes NULL); a refused write is
-  // reported, cancelled on the record set and the cell shows the read value again.
+  // reported, cancelled on the record set and the row read again as now stored.
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
@@ -76,6 +76,8 @@ class RecordsetModel final : public QAbstractTableModel {
   void Forget(int row);
   // The data layer's message when the write is refused.
   std::optional<QString> Write(int row, int column, const QVariant& value);
+  // False when the row cannot be read again: what was read stays shown.
+  bool Reread(int row);
   bool RowExists(std::int64_t row) const;
   bool Busy() const;
 

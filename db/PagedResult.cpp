@@ -71,4 +71,9 @@ void PagedResult::update(std::int64_t row, const std::vector<std::pair<int, Valu
   pager_.replace(row, write(std::move(read), changes));
 }
 
+void PagedResult::refresh(std::int64_t row) {
+  requireUsable();
+  pager_.drop(row);
+}
+
 }  // namespace db

@@ -24,6 +24,7 @@ class PagedResult : public Result {
   std::optional<std::int64_t> knownSize() const final;
   std::int64_t rowsRead() const final;
   void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) final;
+  void refresh(std::int64_t row) final;
 
  protected:
   PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden);

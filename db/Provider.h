@@ -54,6 +54,9 @@ class Result {
   // read, and with a clear error when the result cannot be written back. On success
   // the row reads back its stored values.
   virtual void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) = 0;
+  // Lets go of what was read around the row: the next fetch of it reads what is
+  // stored now.
+  virtual void refresh(std::int64_t row) = 0;
 };
 
 // One open session on an engine.

@@ -240,6 +240,14 @@ void Recordset::CancelUpdate() {
   pending_.clear();
 }
 
+void Recordset::Resync() {
+  RequireCurrent();
+  pending_.clear();
+  result_->refresh(position_);
+  positioned_ = -1;
+  RequireCurrent();
+}
+
 std::int64_t Recordset::RowsRead() const {
   RequireOpen();
   return result_->rowsRead();

@@ -101,6 +101,8 @@ class Recordset {
   long EditMode() const;
   void Update();
   void CancelUpdate();
+  // Drops any edit of the current row and reads it again as now stored.
+  void Resync();
 
   // Instrumentation: rows the provider has transferred from the engine.
   std::int64_t RowsRead() const;

@@ -59,6 +59,18 @@ void RowPager::replace(std::int64_t row, const std::vector<Value>& cells) {
   std::copy(cells.begin(), cells.end(), page->cells.begin() + (row - page->first) * width_);
 }
 
+void RowPager::drop(std::int64_t row) {
+  const auto it = std::find_if(pages_.begin(), pages_.end(), [row](const auto& p) { return p->contains(row); });
+  if (it == pages_.end()) return;
+  if (it->get() == current_) {
+    current_ = nullptr;
+    currentCells_ = nullptr;
+  }
+  bytes_ -= (*it)->bytes;
+  pages_.erase(it);
+  lastEnd_ = -1;
+}
+
 RowPager::Page* RowPager::find(std::int64_t row) {
   for (auto& p : pages_)
     if (p->contains(row)) return p.get();

@@ -86,6 +86,9 @@ class RowPager {
   // Puts the row's stored values in place after a write; the page keeps the keys
   // it was read with, so paging around the row is unchanged.
   void replace(std::int64_t row, const std::vector<Value>& cells);
+  // Lets go of the page that holds the row; its anchors stay, so reading it again
+  // costs one page.
+  void drop(std::int64_t row);
 
  private:
   struct Page;

@@ -148,6 +148,8 @@ TypeInfo TypeFromDeclared(std::string_view declared) {
   if (d.name.empty()) return {adVariant, 16};  // an expression, or a column declared without type
   for (const Known& k : kKnown) {
     if (k.name != d.name) continue;
+    // NUMERIC(p,s) is as wide as its declared precision, as on every other engine.
+    if (k.type == adNumeric && d.length) return {k.type, *d.length};
     if (k.size != 0) return {k.type, k.size};
     return {k.type, d.length.value_or(kDefaultLength)};
   }

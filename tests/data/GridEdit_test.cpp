@@ -61,7 +61,7 @@ TEST_F(GridEdit, ALeftCellIsWrittenAndReadBackElsewhere) {
   EXPECT_TRUE(d.refused.isEmpty());
 }
 
-TEST_F(GridEdit, AConflictingEditIsRefusedAndTheCellShowsTheReadValue) {
+TEST_F(GridEdit, AConflictingEditIsRefusedAndTheCellShowsTheStoredValue) {
   ASSERT_EQ(d.Cell(0, 2), "12.5");
   MakeSqlite(dir, "libri.db", "UPDATE libri SET prezzo = 20 WHERE id = 1");
   d.Open(0, 2);
@@ -69,7 +69,7 @@ TEST_F(GridEdit, AConflictingEditIsRefusedAndTheCellShowsTheReadValue) {
   QTest::keyClick(d.Editor(), Qt::Key_Tab);
   ASSERT_EQ(d.refused.size(), 1);
   EXPECT_TRUE(d.refused[0].contains("modificata")) << d.refused[0].toStdString();
-  EXPECT_EQ(d.Cell(0, 2), "12.5");
+  EXPECT_EQ(d.Cell(0, 2), "20");
   EXPECT_EQ(Stored("prezzo"), "20.0");
   EXPECT_TRUE(d.NewLog().empty()) << "a refused edit is not an operation of the log";
 

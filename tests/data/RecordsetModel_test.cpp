@@ -27,6 +27,7 @@ class Unsized final : public db::Result {
   }
   std::int64_t rowsRead() const override { return 0; }
   void update(std::int64_t, const std::vector<std::pair<int, db::Value>>&) override { throw db::errors::RowChanged(); }
+  void refresh(std::int64_t) override {}
 
   std::int64_t broken = -1;
   bool countable = false;

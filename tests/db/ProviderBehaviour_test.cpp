@@ -330,7 +330,7 @@ const TestSql kSqliteSql{
      {"SMALLINT", adSmallInt, 2},
      {"BIGINT", adBigInt, 8},
      {"REAL", adDouble, 8},
-     {"NUMERIC(8,2)", adNumeric, 19},
+     {"NUMERIC(8,2)", adNumeric, 8},
      {"BLOB", adLongVarBinary, 2147483647},
      {"NVARCHAR(9)", adVarWChar, 9}},
     "INTEGER PRIMARY KEY",

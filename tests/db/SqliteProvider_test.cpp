@@ -99,7 +99,7 @@ TEST(SqliteTypes, DeclaredTypesGiveAdoCodesAndSizes) {
       {"TIME", adDBTime, 6}, {"VARCHAR(20)", adVarChar, 20}, {"character varying (7)", adVarChar, 7},
       {"VARCHAR", adVarChar, 255}, {"CHAR(3)", adChar, 3}, {"NVARCHAR(9)", adVarWChar, 9}, {"NCHAR(4)", adWChar, 4},
       {"TEXT", adLongVarChar, 2147483647}, {"CLOB", adLongVarChar, 2147483647}, {"REAL", adDouble, 8},
-      {"FLOAT", adDouble, 8}, {"DOUBLE PRECISION", adDouble, 8}, {"NUMERIC(8,2)", adNumeric, 19},
+      {"FLOAT", adDouble, 8}, {"DOUBLE PRECISION", adDouble, 8}, {"NUMERIC(8,2)", adNumeric, 8},
       {"DECIMAL", adNumeric, 19}, {"BLOB", adLongVarBinary, 2147483647}, {"", adVariant, 16},
       {"INT UNSIGNED", adInteger, 4}, {"STRING(12)", adNumeric, 19}, {"VARYING TEXT(5)", adVarChar, 5},
       {"VARCHAR(99999999999)", adVarChar, 255},
