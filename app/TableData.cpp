@@ -1,5 +1,8 @@
 // Table data view: the grid shows the rows of a table or a query.
 #include <QApplication>
+#include <QItemSelectionModel>
+
+#include <algorithm>
 
 #include "widgets/DoEvents.h"
 #include "widgets/ListView.h"
@@ -68,6 +71,18 @@ void frmMain::mnuLeggiDatiTabella_Click() {
       schema::SelectAllFrom(item.UserValue().toStdString(), item.Text().toStdString(), quote)));
 }
 
+// The rows read again, on the same row and column when they are still there.
+void frmMain::Data1_Refresh() {
+  if (QueryDati.isEmpty() || !RsDati || RsDati->State() != db::adStateOpen) return;
+  const QModelIndex was = Data1->currentIndex();
+  LeggiDati(QueryDati);
+  if (!was.isValid() || Data1->model()->rowCount() == 0) return;
+  if (was.row() >= Data1->model()->rowCount()) Data1->CountRows();
+  const int row = std::min(was.row(), Data1->model()->rowCount() - 1);
+  const int column = std::min(was.column(), Data1->model()->columnCount() - 1);
+  Data1->selectionModel()->setCurrentIndex(Data1->model()->index(row, column), QItemSelectionModel::NoUpdate);
+}
+
 void frmMain::LeggiDati(QString query) {
   // A cell still being edited belongs to the rows shown now: written before they go.
   Data1->CommitEdit();
@@ -95,6 +110,7 @@ void frmMain::LeggiDati(QString query) {
     ScriviEvento("Lettura dati fallita su " + LogTarget(DSN), 0, true);
     return;
   }
+  QueryDati = query;
   ScriviEvento("Lettura dati effettuata correttamente su " + LogTarget(DSN), 0, false);
   // The first screen is up without the count, which a big table pays for with a whole pass.
   Data1->CountLater();

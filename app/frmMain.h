@@ -48,6 +48,8 @@ class frmMain final : public QMainWindow {
 
   QString DSN;
   std::unique_ptr<db::Recordset> RsDati;
+  // What the grid shows, read again by F5.
+  QString QueryDati;
   // Every blocking call on Conn runs through here: on a worker thread, with the
   // progress window and "Annulla"; its gate keeps the grid off the connection meanwhile.
   OperationRunner Attesa;
@@ -105,6 +107,7 @@ class frmMain final : public QMainWindow {
   void cmdExecute_Click();
   void cmdDelete_Click();
   void txtEvent_DblClick();
+  void Data1_Refresh();
   void Im1_MouseUp(int Button, int Shift, float X, float Y);
   void Im2_MouseUp(int Button, int Shift, float X, float Y);
   void Im3_MouseUp(int Button, int Shift, float X, float Y);

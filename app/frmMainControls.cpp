@@ -144,6 +144,7 @@ void frmMain::ConnectHandlers() {
   connect(cmdExecute, &QPushButton::clicked, this, &frmMain::cmdExecute_Click);
   connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
   connect(txtEvent, &ListView::DblClick, this, &frmMain::txtEvent_DblClick);
+  connect(Data1, &DataGrid::RefreshRequested, this, &frmMain::Data1_Refresh);
   connect(Im1, &layout::SplitterBar::MouseUp, this, &frmMain::Im1_MouseUp);
   connect(Im2, &layout::SplitterBar::MouseUp, this, &frmMain::Im2_MouseUp);
   connect(Im3, &layout::SplitterBar::MouseUp, this, &frmMain::Im3_MouseUp);

@@ -61,10 +61,13 @@ void CellEditor::SetNull() {
 }
 
 void CellEditor::contextMenuEvent(QContextMenuEvent* event) {
-  const std::unique_ptr<QMenu> menu(createStandardContextMenu());
+  QMenu* menu = createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->addSeparator();
   menu->addAction(setNull_);
-  menu->exec(event->globalPos());
+  menu->addSeparator();
+  menu->addActions(gridActions_);
+  menu->popup(event->globalPos());
 }
 
 // NULL shows as the grid shows it: the word, grey and italic, in an empty editor.

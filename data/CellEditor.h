@@ -1,5 +1,6 @@
 #pragma once
 #include <QLineEdit>
+#include <QList>
 
 class QAction;
 
@@ -18,6 +19,8 @@ class CellEditor final : public QLineEdit {
   // only "Imposta a NULL" changes it.
   void ShowTooLong(const QString& shown);
   void SetNull();
+  // Put at the end of the context menu.
+  void setGridActions(QList<QAction*> actions) { gridActions_ = std::move(actions); }
   bool isNull() const { return null_; }
   bool changed() const { return changed_; }
 
@@ -36,6 +39,7 @@ class CellEditor final : public QLineEdit {
   void MarkChanged(bool changed);
 
   QAction* setNull_;
+  QList<QAction*> gridActions_;
   bool null_ = false;
   bool changed_ = false;
 };

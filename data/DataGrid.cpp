@@ -1,21 +1,29 @@
 #include "data/DataGrid.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
+#include <set>
 
 #include "widgets/MsgBox.h"
 #include "data/CellEditor.h"
 #include "data/CellText.h"
 #include "data/GridDelegate.h"
 #include "data/RecordsetModel.h"
+#include "data/RowsText.h"
 #include "db/Recordset.h"
+#include "operations/CaughtError.h"
 #include "operations/OperationRunner.h"
 
 namespace {
@@ -24,6 +32,10 @@ const QColor kEmptyArea(192, 192, 192);  // the area below the last row
 const QString kTooLongToEdit = QString("Il valore di questa cella è troppo lungo per modificarlo nella griglia "
                                        "(oltre %1 caratteri): si può cambiare con un comando UPDATE nel pannello SQL")
                                    .arg(data::kMaxEditBytes);
+const QString kNoDelete = "Le righe non si possono eliminare dalla griglia: si può usare un comando DELETE nel "
+                         "pannello SQL";
+const QString kSemicolons = "CSV separato da punto e virgola (*.csv)";
+const QString kCommas = "CSV separato da virgole (*.csv)";
 constexpr int kCellMargin = 8;           // pixels beside the text of a cell or a heading
 constexpr int kCountRetryMs = 100;       // a count put off by another call asks again after this
 constexpr QAbstractItemView::EditTriggers kEditing =
@@ -57,6 +69,7 @@ DataGrid::DataGrid(QWidget* parent)
   setHorizontalScrollMode(ScrollPerPixel);
   SetUpLook();
   SetUpHeaders();
+  SetUpActions();
   connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &DataGrid::SliderReleased);
 }
 
@@ -74,7 +87,22 @@ void DataGrid::SetUpHeaders() {
   selectors->setSectionResizeMode(QHeaderView::Interactive);
   selectors->setDefaultSectionSize(fontMetrics().height() + 6);
   selectors->setFixedWidth(fontMetrics().height() + 8);
+  connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this] { columnsPicked_ = true; });
+  connect(selectors, &QHeaderView::sectionPressed, this, [this] { columnsPicked_ = false; });
   connect(selectors, &QHeaderView::sectionResized, this, [this](int, int, int size) { SizeAllRows(size); });
+}
+
+// The grid's commands, on its context menu and on their keys (see CommandKey).
+void DataGrid::SetUpActions() {
+  copy_ = new QAction("Copia celle", this);
+  copy_->setShortcut(QKeySequence::Copy);
+  export_ = new QAction("Esporta in CSV...", this);
+  refresh_ = new QAction("Aggiorna", this);
+  refresh_->setShortcut(Qt::Key_F5);
+  for (QAction* a : {copy_, refresh_}) a->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy_, &QAction::triggered, this, &DataGrid::Copy);
+  connect(export_, &QAction::triggered, this, &DataGrid::AskExport);
+  connect(refresh_, &QAction::triggered, this, &DataGrid::RefreshRequested);
 }
 
 void DataGrid::setDataSource(db::Recordset* source) {
@@ -210,11 +238,129 @@ void DataGrid::focusInEvent(QFocusEvent* event) {
     edit(currentIndex());
 }
 
-// A right click in a cell makes it current and offers its editor's menu.
+// A right click in a cell makes it current and offers its editor's menu, which
+// ends with the grid's commands.
 void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
-  if (!editor_) return QTableView::contextMenuEvent(event);
-  QContextMenuEvent forwarded(event->reason(), editor_->mapFromGlobal(event->globalPos()), event->globalPos());
-  QCoreApplication::sendEvent(editor_, &forwarded);
+  const bool bound = model_->source() != nullptr;
+  for (QAction* a : {copy_, export_, refresh_}) a->setEnabled(bound);
+  if (editor_) {
+    QContextMenuEvent forwarded(event->reason(), editor_->mapFromGlobal(event->globalPos()), event->globalPos());
+    QCoreApplication::sendEvent(editor_, &forwarded);
+    return;
+  }
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->addActions({copy_, export_, refresh_});
+  menu->popup(event->globalPos());
+}
+
+void DataGrid::mousePressEvent(QMouseEvent* event) {
+  columnsPicked_ = false;
+  QTableView::mousePressEvent(event);
+}
+
+void DataGrid::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  if (!selectionModel()->hasSelection()) columnsPicked_ = false;
+  QTableView::selectionChanged(selected, deselected);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+  if (CommandKey(*event)) return event->accept();
+  QTableView::keyPressEvent(event);
+}
+
+// Delete, Backspace and Cut on a selection of cells, rows or columns would empty the
+// open cell of the row picked: rows cannot be deleted here, so nothing changes.
+// Only keys typed into an open cell with nothing else selected edit it.
+bool DataGrid::CommandKey(const QKeyEvent& key) {
+  const bool erase = key.key() == Qt::Key_Delete || key.key() == Qt::Key_Backspace || key.matches(QKeySequence::Cut);
+  if (erase && (!editor_ || selectionModel()->hasSelection())) {
+    QApplication::beep();
+    QToolTip::showText(viewport()->mapToGlobal(visualRect(currentIndex()).center()), kNoDelete, this);
+    emit DeleteRefused();
+    return true;
+  }
+  if (key.matches(QKeySequence::Copy) && (!editor_ || selectionModel()->hasSelection())) {
+    Copy();
+    return true;
+  }
+  if (key.key() == Qt::Key_F5 && key.modifiers() == Qt::NoModifier) {
+    emit RefreshRequested();
+    return true;
+  }
+  return false;
+}
+
+data::RowsChoice DataGrid::Chosen() const {
+  data::RowsChoice choice;
+  const QItemSelection selection = selectionModel()->selection();
+  if (selection.isEmpty()) {
+    const QModelIndex at = currentIndex();
+    if (at.isValid()) choice.columns = {at.column()}, choice.rows = std::vector<std::int64_t>{at.row()};
+    return choice;
+  }
+  const int rows = model_->rowCount();
+  std::set<int> columns;
+  std::set<std::int64_t> picked;
+  bool wholeColumns = false;
+  for (const QItemSelectionRange& r : selection) {
+    for (int c = r.left(); c <= r.right(); ++c) columns.insert(c);
+    if (columnsPicked_ && r.top() == 0 && r.bottom() == rows - 1) wholeColumns = true;
+    for (int row = r.top(); !wholeColumns && row <= r.bottom(); ++row) picked.insert(row);
+  }
+  choice.columns.assign(columns.begin(), columns.end());
+  choice.headings = wholeColumns;
+  // Whole columns are every row of the result, read or not.
+  if (!wholeColumns) choice.rows = std::vector<std::int64_t>(picked.begin(), picked.end());
+  return choice;
+}
+
+void DataGrid::Read(const std::function<void()>& call) {
+  try {
+    if (runner_)
+      runner_->Run(call);
+    else
+      call();
+  } catch (...) {
+    if (!runner_ || !runner_->Cancelled()) report_(CurrentError().description);
+  }
+}
+
+void DataGrid::Copy() {
+  db::Recordset* source = model_->source();
+  const data::RowsChoice choice = Chosen();
+  if (!source || choice.columns.empty()) return;
+  std::string text;
+  bool read = false;
+  Read([&] {
+    text.clear();
+    data::WriteRows(*source, choice, data::kCopyFormat, text, [](std::string&) {},
+                    [this] { return runner_ && runner_->Cancelled(); });
+    read = true;
+  });
+  if (!read) return;
+  if (!text.empty()) text.pop_back();  // a single cell pastes without a line break
+  QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void DataGrid::ExportCsv(const QString& path, char separator) {
+  db::Recordset* source = model_->source();
+  if (!source) return;
+  Read([&] { data::ExportCsv(*source, path, separator, [this] { return runner_ && runner_->Cancelled(); }); });
+}
+
+void DataGrid::AskExport() {
+  auto* dialog = new QFileDialog(this, "Esporta in CSV");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("csv");
+  dialog->setNameFilters({kSemicolons, kCommas});
+  connect(dialog, &QFileDialog::fileSelected, this, [this, dialog](const QString& path) {
+    const char separator = dialog->selectedNameFilter() == kCommas ? ',' : ';';
+    // After the dialog has gone: the export may take a while.
+    QTimer::singleShot(0, this, [this, path, separator] { ExportCsv(path, separator); });
+  });
+  dialog->open();
 }
 
 void DataGrid::EditorOpened(CellEditor* editor) {
@@ -226,6 +372,7 @@ void DataGrid::EditorOpened(CellEditor* editor) {
   connect(editor, &CellEditor::ChangedState, this,
           [this](bool changed) { model_->setCurrentRow(currentIndex().row(), changed); });
   connect(editor, &CellEditor::EditRefused, this, [this] { report_(kTooLongToEdit); });
+  editor->setGridActions({copy_, export_, refresh_});
 }
 
 bool DataGrid::EditorKey(CellEditor& editor, const QKeyEvent& key) {
@@ -261,7 +408,7 @@ bool DataGrid::EditorKey(CellEditor& editor, const QKeyEvent& key) {
       MoveTo(key.key() == Qt::Key_Home ? MoveHome : MoveEnd, mods);
       return true;
     default:
-      return false;
+      return CommandKey(key);
   }
 }
 

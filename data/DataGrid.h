@@ -12,6 +12,7 @@ class OperationRunner;
 class QKeyEvent;
 class RecordsetModel;
 namespace db { class Recordset; }
+namespace data { struct RowsChoice; }
 
 // The grid Data1: rows of a record set, edited in place. The current cell is always
 // open for editing; a changed cell is written through the record set as soon as the
@@ -48,6 +49,20 @@ class DataGrid : public QTableView {
   // Where a refused write is told; by default a message box titled "Cartavo".
   void setErrorReporter(std::function<void(const QString&)> report);
 
+  // The selected cells (rows, columns), or the current one, to the clipboard as
+  // tab-separated lines; whole columns come with their headings and every row.
+  void Copy();
+  // Every row to a CSV file; a failure is told, "Annulla" leaves no file.
+  void ExportCsv(const QString& path, char separator);
+  // Asks where to export, and with which separator.
+  void AskExport();
+
+ signals:
+  // F5: the window reads the rows again.
+  void RefreshRequested();
+  // Delete or Backspace on a selection: rows cannot be deleted here, and nothing is.
+  void DeleteRefused();
+
  protected:
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
@@ -55,6 +70,9 @@ class DataGrid : public QTableView {
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void focusInEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void verticalScrollbarValueChanged(int value) override;
 
@@ -70,6 +88,13 @@ class DataGrid : public QTableView {
   void SizeAllRows(int height);
   void SliderReleased();
   void CountAfter(int ms, std::uint64_t binding);
+  void SetUpActions();
+  // Keys of the grid's own commands, whether or not a cell is open; true when taken.
+  bool CommandKey(const QKeyEvent& key);
+  data::RowsChoice Chosen() const;
+  // Runs a call that reads the record set: with the progress window when there is a
+  // runner, told in a box when it fails unless the user cancelled it.
+  void Read(const std::function<void()>& call);
 
   RecordsetModel* model_;
   GridDelegate* delegate_;
@@ -78,6 +103,10 @@ class DataGrid : public QTableView {
   db::Recordset* source_ = nullptr;
   bool counting_ = false;
   QPointer<CellEditor> editor_;
+  QAction* copy_ = nullptr;
+  QAction* export_ = nullptr;
+  QAction* refresh_ = nullptr;
   bool allowUpdate_ = true;
   bool sizingRows_ = false;
+  bool columnsPicked_ = false;  // the selection was made with the headings
 };

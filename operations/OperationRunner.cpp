@@ -81,6 +81,7 @@ void OperationRunner::Run(const std::function<void()>& call) {
 std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   const OperationGate::Pass pass(gate_);
   const UserInputHold hold;
+  cancelled_ = false;
   const auto started = std::chrono::steady_clock::now();
 
   QEventLoop loop;
@@ -93,7 +94,10 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   QObject::connect(&showTimer, &QTimer::timeout, [&] {
     if (ended) return;
     progress = std::make_unique<ProgressDialog>(window_, started);
-    QObject::connect(progress.get(), &ProgressDialog::cancelRequested, [&] { interrupter.Start(); });
+    QObject::connect(progress.get(), &ProgressDialog::cancelRequested, [&] {
+      cancelled_ = true;
+      interrupter.Start();
+    });
     progress->show();
   });
   showTimer.start(timing_.showAfter);

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -34,6 +35,9 @@ class OperationRunner {
   const OperationGate& gate() const { return gate_; }
   // Refuses with adErrStillExecuting when called while another call runs.
   void Run(const std::function<void()>& call);
+  // Whether "Annulla" was pressed during the call that runs: a call that loops over
+  // many engine calls asks it between them. Safe from any thread.
+  bool Cancelled() const { return cancelled_; }
 
  private:
   std::exception_ptr Wait(const std::function<void()>& call);
@@ -43,4 +47,5 @@ class OperationRunner {
   RunnerHooks hooks_;
   RunnerTiming timing_;
   OperationGate gate_;
+  std::atomic<bool> cancelled_{false};
 };
