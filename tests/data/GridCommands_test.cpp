@@ -24,6 +24,8 @@ struct Engine {
   std::string binary;                                        // the 00ff literal
 };
 
+void PrintTo(const Engine& e, std::ostream* os) { *os << e.name; }
+
 const std::string kTable = "comandi_" + std::to_string(QCoreApplication::applicationPid());
 
 class GridCommands : public testing::TestWithParam<Engine> {
