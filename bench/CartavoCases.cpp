@@ -1,9 +1,13 @@
 #include "db/providers/BuiltInProviders.h"
 #include "bench/CartavoCases.h"
 
+#include <QString>
+
+#include <filesystem>
 #include <memory>
 
 #include "bench/Scratch.h"
+#include "data/RowsText.h"
 #include "db/Connection.h"
 #include "db/Recordset.h"
 
@@ -90,6 +94,22 @@ Prepare CartavoFullScan(Engine engine) {
       ++t.rows;
     }
   });
+}
+
+Prepare CartavoExportCsv() {
+  return [](const Options& o) -> Repetition {
+    auto conn = Connect(Engine::Sqlite, o);
+    return [conn, o](Stopwatch& sw) {
+      const std::string out = o.dataDir + "/export_cartavo.csv";
+      sw.Start();
+      const std::unique_ptr<db::Recordset> rs = OpenAsGrid(*conn, kBigQuery);
+      data::ExportCsv(*rs, QString::fromStdString(out), ',', [] { return false; });
+      sw.Stop();
+      const Tally t{o.rows, static_cast<std::int64_t>(std::filesystem::file_size(out))};
+      std::filesystem::remove(out);
+      return t;
+    };
+  };
 }
 
 Prepare CartavoEdits() {

@@ -15,5 +15,7 @@ Prepare CartavoFullScan(Engine engine);
 // Cell edits of the column nome, each written by Update; on
 // a scratch copy of the SQLite file.
 Prepare CartavoEdits();
+// Every row of big to a CSV file, as "Esporta in CSV..." writes it.
+Prepare CartavoExportCsv();
 
 }  // namespace bench

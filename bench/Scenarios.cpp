@@ -32,6 +32,7 @@ std::vector<Scenario> AllScenarios() {
        {{"cartavo", WindowFirstPaint(kBigQuery)}, {"grid_10_rows", WindowFirstPaint(kSmallQuery)}},
        false},
       {"edit_roundtrip", sqlite, {{"cartavo", CartavoEdits()}, {"raw_update", SqliteUpdates()}}},
+      {"sqlite_export_csv", sqlite, {{"cartavo", CartavoExportCsv()}, {"sqlite3_csv", SqliteShellCsv()}}},
   };
 }
 

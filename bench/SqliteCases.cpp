@@ -1,5 +1,7 @@
 #include "bench/SqliteCases.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "bench/Engines.h"
@@ -88,6 +90,23 @@ Prepare SqliteFullScan() {
     ++t.rows;
     return true;
   });
+}
+
+Prepare SqliteShellCsv() {
+  return [](const Options& o) -> Repetition {
+    return [o](Stopwatch& sw) {
+      const std::string out = o.dataDir + "/export_sqlite3.csv";
+      const std::string command =
+          "sqlite3 -csv -header '" + o.BigFile() + "' '" + kBigQuery + "' > '" + out + "'";
+      sw.Start();
+      const int status = std::system(command.c_str());
+      sw.Stop();
+      if (status != 0) throw BenchError("sqlite3 -csv failed");
+      const Tally t{o.rows, static_cast<std::int64_t>(std::filesystem::file_size(out))};
+      std::filesystem::remove(out);
+      return t;
+    };
+  };
 }
 
 Prepare SqliteUpdates() {

@@ -13,6 +13,8 @@ Prepare SqliteFullScan();
 // The same edits as Cartavo's, each an UPDATE by key of one prepared statement in
 // its own transaction.
 Prepare SqliteUpdates();
+// The sqlite3 shell's own CSV of big (sqlite3 -csv -header), process start included.
+Prepare SqliteShellCsv();
 // The engine's own table list (pragma_table_list) read to the end.
 Prepare SqliteCatalogue();
 
