@@ -99,16 +99,9 @@ Field Fields::Item(std::string_view name) const {
 
 Recordset::Recordset() = default;
 
-// An edit still pending when the object goes away is written (nothing typed is
-// dropped on purpose); a destructor cannot report, so a failure there is lost.
-Recordset::~Recordset() {
-  if (result_ && !pending_.empty()) {
-    try {
-      result_->update(position_, pending_);
-    } catch (...) {
-    }
-  }
-}
+// A destructor does no I/O: an edit still pending is dropped. Whoever edits writes
+// with Update or Close, which can report a failure.
+Recordset::~Recordset() = default;
 
 void Recordset::CursorType(long t) {
   if (State() == adStateOpen) throw errors::ObjectOpen();

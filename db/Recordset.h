@@ -97,7 +97,8 @@ class Recordset {
   db::Fields Fields() { return db::Fields(this); }
 
   // Edits of the current row (Field::SetValue) are written by Update and dropped by
-  // CancelUpdate. Moving away with an edit pending writes it first.
+  // CancelUpdate. Moving away with an edit pending writes it first; the
+  // destructor drops it.
   long EditMode() const;
   void Update();
   void CancelUpdate();
