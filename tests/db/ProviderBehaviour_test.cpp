@@ -473,27 +473,31 @@ std::string PgFill(const std::string& table, std::int64_t n) {
          ") AS g";
 }
 
+// What libpq and psqlODBC both report for the declared types.
+const std::vector<TestSql::TypeCase> kPgTypes{
+    {"INTEGER", adInteger, 4},
+    {"BOOLEAN", adBoolean, 2},
+    {"TIMESTAMP", adDBTimeStamp, 16},
+    {"VARCHAR(40)", adVarChar, 40},
+    {"TEXT", adLongVarChar, 2147483647},
+    {"SMALLINT", adSmallInt, 2},
+    {"BIGINT", adBigInt, 8},
+    {"REAL", adSingle, 4},
+    {"DOUBLE PRECISION", adDouble, 8},
+    {"NUMERIC(8,2)", adNumeric, 8},
+    {"BYTEA", adLongVarBinary, 2147483647},
+    {"CHAR(9)", adChar, 9},
+    {"DATE", adDBDate, 6},
+    {"TIME", adDBTime, 6}};
+
 const TestSql kPgSql{
-    {{"INTEGER", adInteger, 4},
-     {"BOOLEAN", adBoolean, 2},
-     {"TIMESTAMP", adDBTimeStamp, 16},
-     {"VARCHAR(40)", adVarChar, 40},
-     {"TEXT", adLongVarChar, 2147483647},
-     {"SMALLINT", adSmallInt, 2},
-     {"BIGINT", adBigInt, 8},
-     {"REAL", adSingle, 4},
-     {"DOUBLE PRECISION", adDouble, 8},
-     {"NUMERIC(8,2)", adNumeric, 8},
-     {"BYTEA", adLongVarBinary, 2147483647},
-     {"CHAR(9)", adChar, 9},
-     {"DATE", adDBDate, 6},
-     {"TIME", adDBTime, 6},
-     {"TIMESTAMPTZ", adDBTimeStamp, 16},
-     {"MONEY", adCurrency, 8},
-     {"UUID", adGUID, 16},
-     {"NUMERIC(40,10)", adNumeric, 40},
-     {"JSON", adLongVarChar, 2147483647},
-     {"INTERVAL", adLongVarChar, 2147483647}},
+    [] {
+      auto types = kPgTypes;
+      types.insert(types.end(), {{"TIMESTAMPTZ", adDBTimeStamp, 16}, {"MONEY", adCurrency, 8}, {"UUID", adGUID, 16},
+                                 {"NUMERIC(40,10)", adNumeric, 40}, {"JSON", adLongVarChar, 2147483647},
+                                 {"INTERVAL", adLongVarChar, 2147483647}});
+      return types;
+    }(),
     "INTEGER PRIMARY KEY",
     "public",
     PgFill,
@@ -544,20 +548,7 @@ const TestSql kOdbcSqliteSql{
 };
 
 const TestSql kOdbcPgSql{
-    {{"INTEGER", adInteger, 4},
-     {"BOOLEAN", adBoolean, 2},
-     {"TIMESTAMP", adDBTimeStamp, 16},
-     {"VARCHAR(40)", adVarChar, 40},
-     {"TEXT", adLongVarChar, 2147483647},
-     {"SMALLINT", adSmallInt, 2},
-     {"BIGINT", adBigInt, 8},
-     {"REAL", adSingle, 4},
-     {"DOUBLE PRECISION", adDouble, 8},
-     {"NUMERIC(8,2)", adNumeric, 8},
-     {"BYTEA", adLongVarBinary, 2147483647},
-     {"CHAR(9)", adChar, 9},
-     {"DATE", adDBDate, 6},
-     {"TIME", adDBTime, 6}},
+    kPgTypes,
     "INTEGER PRIMARY KEY",
     "public",
     PgFill,
