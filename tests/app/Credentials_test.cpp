@@ -7,11 +7,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
+
+#include <list>
 
 #include "db/providers/BuiltInProviders.h"
 #include "db/Connection.h"
 #include "dialog/ConnectionDialog.h"
+#include "tests/Scratch.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/frmMainProbe.h"
 #include "tests/app/WindowDriver.h"
@@ -33,6 +37,7 @@ void ExpectNoPasswordShown(WindowDriver& d, const QString& text) {
   const std::vector<Row> lines = d.NewLog();
   ASSERT_FALSE(lines.empty());
   for (const Row& line : lines) EXPECT_FALSE(Leaks(line.sub1)) << line;
+  EXPECT_TRUE(lines.back().sub1.contains(QRegularExpression("(Password|PWD)=\\*+"))) << lines.back();
   for (int i = log->ListItems().Count() - static_cast<int>(lines.size()); i < log->ListItems().Count(); ++i) {
     log->setCurrentIndex(log->model()->index(i, 0));
     const CapturedMessageBox box = CaptureMessageBox([&] { p.txtEvent_DblClick(); });
@@ -127,9 +132,10 @@ void OnModal(std::function<void(W&)> act) {
 TEST(Credentials, ASessionWritesNothingToTheUsersFolders) {
   QTemporaryDir home, data;
   const QString file = MakeSqlite(data, "negozio.db", "CREATE TABLE clienti (id INTEGER PRIMARY KEY, nome TEXT)");
-  qputenv("HOME", home.path().toLocal8Bit());
+  std::list<scratch::Env> env;
+  env.emplace_back("HOME", home.path().toStdString());
   for (const char* xdg : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
-    qputenv(xdg, (home.path() + "/" + xdg).toLocal8Bit());
+    env.emplace_back(xdg, (home.path() + "/" + xdg).toStdString());
 
   WindowDriver d;
   OnModal<ConnectionDialog>([&](ConnectionDialog& dialog) {

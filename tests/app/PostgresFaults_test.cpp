@@ -31,11 +31,6 @@ void ExpectLost(const std::vector<Row>& log, const QString& summary) {
   EXPECT_EQ(log[1], Err0(summary));
 }
 
-void ScrollToTheEnd(GridDriver& d) {
-  d.grid->verticalScrollBar()->setValue(d.grid->verticalScrollBar()->maximum());
-  d.grid->viewport()->repaint();
-}
-
 // On the test server, with a name of its own that tells its session apart.
 class PostgresFaults : public ::testing::Test {
  protected:
@@ -46,29 +41,22 @@ class PostgresFaults : public ::testing::Test {
     d.w->Conne(text, "", "");
     d.NewLog();
   }
-  void AnnullaAt(int ms) {
-    QTimer::singleShot(ms, [this] {
-      if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
-    });
-  }
   std::string Scalar(const std::string& sql) {
     db::Recordset rs;
     rs.Open(sql, admin);
     return rs.Fields().Item(0L).GetValue().ToText();
   }
   const std::string name = "guasti_" + std::to_string(QCoreApplication::applicationPid());
-  const QString table = QString::fromStdString(name);
-  const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + table;
+  const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + QString::fromStdString(name);
   const std::string session = "FROM pg_stat_activity WHERE application_name = '" + name + "'";
   db::Connection admin{db::BuiltInProvider};
   GridDriver d;
 };
 
-TEST_F(PostgresFaults, ASessionEndedByTheServerIsReportedAndReconnectingWorks) {
-  admin.Execute("DROP TABLE IF EXISTS " + name + "; CREATE TABLE " + name + " (id integer PRIMARY KEY, v integer);" +
-                " INSERT INTO " + name + " SELECT g, g FROM generate_series(1, 2000) g");
-  // "Annulla" cancels on the server.
-  AnnullaAt(900);
+// The grid, the catalogue and reconnecting after a lost session are
+// PostgresServerStop's; here the cancel on the server and a session ended alone.
+TEST_F(PostgresFaults, AnnullaCancelsOnTheServerAndASessionItEndsIsReported) {
+  AnnullaAt(*d.w, 900);
   d.RunSql("SELECT pg_sleep(30)");
   const auto canceled = d.NewLog();
   ASSERT_EQ(canceled.size(), 2u);
@@ -76,25 +64,14 @@ TEST_F(PostgresFaults, ASessionEndedByTheServerIsReportedAndReconnectingWorks) {
   EXPECT_TRUE(canceled[0].sub1.startsWith("[57014] ")) << canceled[0];
   EXPECT_EQ(canceled[1], Err0("Lettura dati fallita su " + text));
 
-  d.RunSql("SELECT * FROM " + table);
-  d.NewLog();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return d.RowCount() == 2000; })) << "the count comes after the first screen";
   admin.Execute("SELECT pg_terminate_backend(pid) " + session);
-  ScrollToTheEnd(d);
-  EXPECT_EQ(d.Cell(1999, 1), "") << "rows never read cannot be read now";
-  d.Trigger("mnuLeggiTabelle");
-  ExpectLost(d.NewLog(), "Lettura tabelle fallita su " + text);
-  d.RunSql("SELECT * FROM " + table);
+  d.RunSql("SELECT 1");
   ExpectLost(d.NewLog(), "Lettura dati fallita su " + text);
-
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text, "", "");
-  d.RunSql("SELECT * FROM " + table);
+  d.RunSql("SELECT 1");
   EXPECT_EQ(d.NewLog().size(), 4u);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return d.RowCount() == 2000; }));
-  EXPECT_EQ(d.Cell(1999, 1), "2000");
-  EXPECT_EQ(Scalar("SELECT sum(v) FROM " + name), "2001000");
-  admin.Execute("DROP TABLE " + name);
+  EXPECT_EQ(d.Cell(0, 0), "1");
 }
 
 // A session whose server process stops answering, as behind a dead link: PQcancel
@@ -106,7 +83,7 @@ TEST_F(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
     pid_t pid;
   };
   auto stopped = std::make_unique<Stopped>(static_cast<pid_t>(std::stol(Scalar("SELECT pid " + session))));
-  AnnullaAt(900);
+  AnnullaAt(*d.w, 900);
   QElapsedTimer clock;
   clock.start();
   d.RunSql("SELECT 1");
@@ -122,7 +99,6 @@ TEST_F(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   d.w->Conne(text, "", "");
   d.RunSql("SELECT 1");
   EXPECT_EQ(d.NewLog().size(), 4u);
-  EXPECT_EQ(d.Cell(0, 0), "1");
 }
 
 // A server of its own, stopped while a command runs and while the grid shows rows.
@@ -162,7 +138,8 @@ TEST(PostgresServerStop, IsReportedAndReconnectingAfterTheRestartWorks) {
   d.RunSql("DO $$ BEGIN PERFORM pg_sleep(30); END $$");
   ExpectLost(d.NewLog(), "Esecuzione comandi SQL fallita su " + text);
   EXPECT_LT(clock.elapsed(), 10000);
-  ScrollToTheEnd(d);
+  d.grid->verticalScrollBar()->setValue(d.grid->verticalScrollBar()->maximum());
+  d.grid->viewport()->repaint();
   EXPECT_EQ(d.Cell(1999, 1), "");
   d.Trigger("mnuLeggiTabelle");
   ExpectLost(d.NewLog(), "Lettura tabelle fallita su " + text);
@@ -209,11 +186,8 @@ TEST(PostgresSilentServer, TheConnectTimeOutOrAnnullaEndsTheWait) {
   QElapsedTimer clock;
   clock.start();
   d.w->Conne(text, "", "");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.-2147467259",
-                                           "[08001] connection to server at \"127.0.0.1\", port " +
-                                               QString::number(silent.port()) + " failed: timeout expired",
-                                           {},
-                                           5},
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(-2147467259, "[08001] connection to server at \"127.0.0.1\", port " +
+                                                                  QString::number(silent.port()) + " failed: timeout expired"),
                                           Err0("Connessione fallita a " + text)}));
   EXPECT_GE(clock.elapsed(), 1900);
   EXPECT_LT(clock.elapsed(), 6000);
@@ -222,13 +196,10 @@ TEST(PostgresSilentServer, TheConnectTimeOutOrAnnullaEndsTheWait) {
 
   // "Annulla" need not wait for a long Connect Timeout.
   const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=60";
-  QTimer::singleShot(1000, [&] {
-    if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
-  });
+  AnnullaAt(*d.w, 1000);
   clock.restart();
   d.w->Conne(patient, "", "");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.-2147217842", "Operazione annullata", {}, 5},
-                                          Err0("Connessione fallita a " + patient)}));
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Connessione fallita a " + patient)}));
   EXPECT_LT(clock.elapsed(), 3000);
 }
 

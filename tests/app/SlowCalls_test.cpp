@@ -8,7 +8,6 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "operations/ProgressDialog.h"
 #include "tests/data/GridDriver.h"
 
 namespace {
@@ -18,7 +17,6 @@ const char* kShop =
     "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 5000) INSERT INTO t SELECT x, x FROM g;";
 // Runs until it is stopped.
 const QString kEndless = "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT count(*) FROM c";
-const Row kCanceled{"Err. n.-2147217842", "Operazione annullata", {}, 5};
 
 class SlowCalls : public ::testing::Test {
  protected:
@@ -27,7 +25,7 @@ class SlowCalls : public ::testing::Test {
     d.NewLog();
   }
   // Presses "Annulla" at `ms`; tells whether the progress window was there to press.
-  void AnnullaAt(int ms) {
+  void PressAnnullaAt(int ms) {
     QTimer::singleShot(ms, [this] {
       auto* progress = d.w->findChild<ProgressDialog*>();
       progressShown = progress && progress->isVisible();
@@ -45,7 +43,7 @@ class SlowCalls : public ::testing::Test {
 };
 
 TEST_F(SlowCalls, AnnullaEndsAQueryAndACommandThroughTheirFailurePaths) {
-  AnnullaAt(900);
+  PressAnnullaAt(900);
   d.RunSql("SELECT * FROM (" + kEndless + ")");
   EXPECT_TRUE(progressShown);
   EXPECT_TRUE(arrowOverAnnulla) << "not the busy pointer of the data load";
@@ -54,7 +52,7 @@ TEST_F(SlowCalls, AnnullaEndsAQueryAndACommandThroughTheirFailurePaths) {
   EXPECT_EQ(d.probe.RsDati()->State(), db::adStateClosed);
 
   // Every row is rewritten by one slow statement: stopped half-way, none has changed.
-  AnnullaAt(900);
+  PressAnnullaAt(900);
   d.RunSql("UPDATE t SET v = (SELECT max(i) FROM (WITH RECURSIVE c(i) AS "
            "(SELECT t.v UNION ALL SELECT i + 1 FROM c WHERE i < t.v + 300000) SELECT i FROM c))");
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Esecuzione comandi SQL fallita su " + text)}));
@@ -79,7 +77,7 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
     d.probe.EseguiSQL();
     d.w->close();  // the window goes when the call has ended, not under it
   });
-  AnnullaAt(900);
+  PressAnnullaAt(900);
   d.probe.txtSQL()->setPlainText(kEndless);
   d.probe.EseguiSQL();
   EXPECT_TRUE(d.w->isVisible());

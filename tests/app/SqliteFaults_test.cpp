@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include "operations/ProgressDialog.h"
 #include "tests/data/GridDriver.h"
 
 namespace {
@@ -19,9 +18,6 @@ namespace {
 const char* kShop = "CREATE TABLE t (id INTEGER PRIMARY KEY, v INTEGER NOT NULL); INSERT INTO t VALUES (1, 10), (2, 20);";
 const char* kOther = "CREATE TABLE altra (x); INSERT INTO altra VALUES (1);";
 
-Row ErrorRow(long number, const QString& description) {
-  return {"Err. n." + QString::number(number), description, {}, 5};
-}
 const QString kMoved =
     "Il file del database è stato eliminato, spostato o sostituito dopo l'apertura della connessione: "
     "disconnettersi e riconnettersi";
@@ -72,19 +68,16 @@ TEST_F(SqliteFaults, ALockHeldByAnotherProgramIsWaitedForThenReported) {
     QElapsedTimer clock;
     clock.start();
     d.RunSql("SELECT * FROM t");
-    EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(5, "database is locked"), Err0("Lettura dati fallita su " + text)}));
+    EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(5, "database is locked"), Err0("Lettura dati fallita su " + text)}));
     EXPECT_GE(clock.elapsed(), 4500);
     EXPECT_LT(clock.elapsed(), 9000);
     EXPECT_TRUE(progressShown);
 
     // "Annulla" does not wait for the time-out.
-    QTimer::singleShot(800, [&] {
-      if (auto* progress = d.w->findChild<ProgressDialog*>()) progress->reject();
-    });
+    AnnullaAt(*d.w, 800);
     clock.restart();
     d.RunSql("UPDATE t SET v = 0");
-    EXPECT_EQ(d.NewLog(), (std::vector<Row>{{"Err. n.-2147217842", "Operazione annullata", {}, 5},
-                                            Err0("Esecuzione comandi SQL fallita su " + text)}));
+    EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Esecuzione comandi SQL fallita su " + text)}));
     EXPECT_LT(clock.elapsed(), 3000);
   }
   d.RunSql("SELECT * FROM t");
@@ -97,7 +90,7 @@ TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsT
   Connect(text);
   ASSERT_TRUE(QFile::remove(file));
   d.Trigger("mnuLeggiTabelle");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1032, kMoved), Err0("Lettura tabelle fallita su " + text)}));
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(1032, kMoved), Err0("Lettura tabelle fallita su " + text)}));
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text, "", "");
   ASSERT_EQ(d.NewLog().size(), 3u);
@@ -109,7 +102,7 @@ TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsT
   const QString other = MakeSqlite(dir, "altra.db", kOther);
   ASSERT_EQ(::rename(other.toUtf8().constData(), file.toUtf8().constData()), 0);
   d.RunSql("INSERT INTO t VALUES (3, 30)");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1032, kMoved), Err0("Esecuzione comandi SQL fallita su " + text)}));
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(1032, kMoved), Err0("Esecuzione comandi SQL fallita su " + text)}));
   d.Trigger("mnuDisconnetti");
   Connect(text);
   EXPECT_EQ(d.Rows("LwTabelle").at(0).text, "altra");
@@ -139,13 +132,13 @@ class WithoutOverride {
 TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
   Connect(text);
   d.RunSql("INSERT INTO t VALUES (1, 11)");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(1555, "UNIQUE constraint failed: t.id"),
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(1555, "UNIQUE constraint failed: t.id"),
                                           Err0("Esecuzione comandi SQL fallita su " + text)}));
   // A full disk: the file may not grow past the pages it has.
   d.RunSql("PRAGMA max_page_count = 1");
   d.NewLog();
   d.RunSql("INSERT INTO t SELECT id + 2, randomblob(100000) FROM t");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(13, "database or disk is full"),
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(13, "database or disk is full"),
                                           Err0("Esecuzione comandi SQL fallita su " + text)}));
   d.RunSql("UPDATE t SET v = v + 1");
   EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Esecuzione comandi SQL effettuata correttamente su " + text)});
@@ -159,7 +152,7 @@ TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
   d.w->Conne(text, "", "");
   EXPECT_EQ(d.NewLog().size(), 2u) << "connected";
   d.RunSql("UPDATE t SET v = 0");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{ErrorRow(8, "attempt to write a readonly database"),
+  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(8, "attempt to write a readonly database"),
                                           Err0("Esecuzione comandi SQL fallita su " + text)}));
   EXPECT_EQ(Stored(), "1=11,2=21");
 }

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <sqlite3.h>
 
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "widgets/ListView.h"
 #include "app/frmMain.h"
+#include "operations/ProgressDialog.h"
 
 struct Row {
   QString text, sub1, sub2;
@@ -65,7 +67,27 @@ class WindowDriver {
 };
 
 inline Row Ok(const QString& description) { return {"Evento", description, {}, 6}; }
-inline Row Err0(const QString& description) { return {"Err. n.0", description, {}, 5}; }
+inline Row Err(long number, const QString& description) {
+  return {"Err. n." + QString::number(number), description, {}, 5};
+}
+inline Row Err0(const QString& description) { return Err(0, description); }
+inline const Row kCanceled = Err(-2147217842, "Operazione annullata");
+
+// The error line carries the layer's own number and text; only its shape is fixed.
+inline void ExpectErrorThen(const std::vector<Row>& log, const Row& summary) {
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_TRUE(log[0].text.startsWith("Err. n.") && log[0].text != "Err. n.0") << log[0];
+  EXPECT_FALSE(log[0].sub1.isEmpty());
+  EXPECT_EQ(log[0].picture, 5);
+  EXPECT_EQ(log[1], summary);
+}
+
+// Presses "Annulla" of the progress window at `ms`, when there is one.
+inline void AnnullaAt(frmMain& w, int ms) {
+  QTimer::singleShot(ms, &w, [&w] {
+    if (auto* progress = w.findChild<ProgressDialog*>()) progress->reject();
+  });
+}
 
 // A SQLite file made by the engine itself, so the window is tested against what
 // sqlite3 writes and not against our own layer.

@@ -30,7 +30,6 @@ class frmMainProbe {
   QAction* mnuSepBar0() const { return w_.mnuSepBar0; }
   QAction* mnuLeggiDatiTabella() const { return w_.mnuLeggiDatiTabella; }
 
-  const QString& DSN() const { return w_.DSN; }
   db::Recordset* RsDati() const { return w_.RsDati.get(); }
   qint16 PercAltezzaTabelle() const { return w_.PercAltezzaTabelle; }
   qint16 PercLarghezzaTabelle() const { return w_.PercLarghezzaTabelle; }
@@ -41,22 +40,10 @@ class frmMainProbe {
   void ScriviEvento(const QString& description, double number, bool isError) {
     w_.ScriviEvento(description, number, isError);
   }
-  void LeggiTabelle() { w_.LeggiTabelle(); }
   void LeggiCampi(const QString& table) { w_.LeggiCampi(table); }
-  QString DescriviTipo(qint16 type) { return w_.DescriviTipo(type); }
   void LeggiDati(const QString& query) { w_.LeggiDati(query); }
   void EseguiSQL() { w_.EseguiSQL(); }
-  void Ridimensiona() { w_.Ridimensiona(); }
-  void CalcolaProporzioni() { w_.CalcolaProporzioni(); }
 
-  void mnuConnetti_Click() { w_.mnuConnetti_Click(); }
-  void mnuDisconnetti_Click() { w_.mnuDisconnetti_Click(); }
-  void mnuEsci_Click() { w_.mnuEsci_Click(); }
-  void mnuLeggiTabelle_Click() { w_.mnuLeggiTabelle_Click(); }
-  void mnuLeggiDatiTabella_Click() { w_.mnuLeggiDatiTabella_Click(); }
-  void LwTabelle_Click() { w_.LwTabelle_Click(); }
-  void cmdExecute_Click() { w_.cmdExecute_Click(); }
-  void cmdDelete_Click() { w_.cmdDelete_Click(); }
   void txtEvent_DblClick() { w_.txtEvent_DblClick(); }
 
  private:

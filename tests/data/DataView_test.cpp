@@ -13,13 +13,6 @@ const char* kShop =
     "INSERT INTO \"Listino prezzi\" VALUES ('A1', 3.5);"
     "CREATE TABLE \"a]b\" (x VARCHAR(7));";
 
-void ExpectErrorThen(const std::vector<Row>& log, const Row& summary) {
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_TRUE(log[0].text.startsWith("Err. n.") && log[0].text != "Err. n.0") << log[0];
-  EXPECT_FALSE(log[0].sub1.isEmpty());
-  EXPECT_EQ(log[1], summary);
-}
-
 class DataView : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -72,7 +72,9 @@ TEST(OddNames, OnSqlite) {
                       [&](const QString& sql) { return SqliteScalar(file, sql); }});
 }
 
-// In a schema of an odd name of its own; skipped without a server.
+// In a schema of an odd name of its own, outside the search path, beside a table of
+// the same name in the public schema: the clicked row's schema is read. Skipped
+// without a server.
 TEST(OddNames, OnPostgres) {
   const QByteArray server = qgetenv("CARTAVO_TEST_PG");
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
@@ -80,7 +82,8 @@ TEST(OddNames, OnPostgres) {
   other.ConnectionString(server.toStdString());
   other.Open();
   const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());
-  other.Execute("CREATE SCHEMA " + Quoted(schema).toStdString());
+  other.Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
+                Quoted(kTables[0]).toStdString() + " (solo integer)");
   const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other.Execute(sql.toStdString()); },
                   [&](const QString& sql) {
                     db::Recordset rs;
@@ -88,7 +91,8 @@ TEST(OddNames, OnPostgres) {
                     return QString::fromStdString(rs.Fields().Item(0L).GetValue().ToText());
                   }};
   ExpectOddNamesWork(pg);
-  other.Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE");
+  other.Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
+                Quoted(kTables[0]).toStdString());
 }
 
 }  // namespace

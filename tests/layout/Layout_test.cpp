@@ -184,14 +184,3 @@ TEST(BarMouseUp, LeftReleaseMovesTheBorderToTheNearestPercent) {
   EXPECT_EQ(w.m.griglia, 37);  // 3690 / 10000
   EXPECT_EQ(w.panes.Get(Data1, Height), 3700);
 }
-
-TEST(BarMouseUp, OtherButtonsChangeNothing) {
-  LaidOut w;
-  w.panes.Resize(20000, 15000);
-  for (int button : {kRightButton, kMiddleButton}) {
-    BarMouseUp(w.panes, Bar::Im1, button, 0, 300, w.m.Ref());
-    EXPECT_EQ(w.m.tabelle, 51);
-    EXPECT_EQ(w.panes.Get(LwTabelle, Height), 4590);  // not laid out for the new size
-    EXPECT_EQ(w.m.altezzaUtile, 8300);
-  }
-}

@@ -2,14 +2,10 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
 
-#include "db/providers/BuiltInProviders.h"
-#include "db/Connection.h"
-#include "db/DbError.h"
 #include "tests/app/WindowDriver.h"
 
 namespace {
@@ -111,45 +107,6 @@ TEST(SchemaBrowser, ClickDuringAReadRunsAfterIt) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(d.Rows("LwCampi").empty());
   EXPECT_EQ(d.NewLog().size(), 1u);
-}
-
-// The same table name in two schemas: the clicked row's own schema is read, with
-// PostgreSQL's quoting, even outside the search path.
-TEST(SchemaBrowser, PostgresReadsTheTableOfTheClickedSchema) {
-  const QByteArray server = qgetenv("CARTAVO_TEST_PG");
-  if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
-  const std::string pid = std::to_string(QCoreApplication::applicationPid());
-  const std::string schema = "altro_" + pid, table = "a]b\"c_" + pid, quoted = "\"a]b\"\"c_" + pid + "\"";
-  db::Connection setup(db::BuiltInProvider);
-  setup.ConnectionString(server.toStdString());
-  try {
-    setup.Open();
-  } catch (const db::DbError& e) {
-    GTEST_SKIP() << e.Description();
-  }
-  setup.Execute("CREATE SCHEMA " + schema + "; CREATE TABLE " + schema + "." + quoted +
-                " (id integer, nome varchar(30), quando timestamp, attivo boolean, note text);"
-                "CREATE TABLE public." + quoted + " (solo integer)");
-  const QString text = QString::fromUtf8(server) + ";Password=segreto";
-  WindowDriver d;
-  d.w->Conne(text, "", "");
-  const auto connected = d.NewLog();
-  ASSERT_EQ(connected.size(), 2u);
-  EXPECT_FALSE(connected[0].sub1.contains("segreto")) << connected[0];
-  EXPECT_EQ(connected[1].picture, 6) << connected[1];
-
-  d.ClickTable(QString::fromStdString(table), QString::fromStdString(schema));
-  const auto fields = d.Rows("LwCampi");
-  d.Trigger("mnuDisconnetti");
-  const QRegularExpression masked("^Disconnessione effettuata correttamente da " +
-                                  QRegularExpression::escape(server) + ";Password=\\*+$");
-  EXPECT_TRUE(masked.match(d.NewLog().back().sub1).hasMatch());
-  setup.Execute("DROP SCHEMA " + schema + " CASCADE; DROP TABLE public." + quoted);
-  ASSERT_EQ(fields.size(), 5u);
-  const char* expected[][2] = {{"id", "Numerico"}, {"nome", "Testo"}, {"quando", "Data/Ora"},
-                               {"attivo", "Bit"}, {"note", "Memo"}};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(fields[i], Field(expected[i][0], expected[i][1], fields[i].sub2));
-  EXPECT_EQ(fields[1].sub2, "30");
 }
 
 }  // namespace
