@@ -1,7 +1,5 @@
-#include "db/odbc/OdbcPlan.h"
+#include "db/odbc/OdbcOrigins.h"
 
-#include <algorithm>
-#include <cctype>
 #include <map>
 #include <tuple>
 
@@ -13,12 +11,6 @@ namespace db::odbc {
 namespace {
 
 using TableId = std::tuple<std::string, std::string, std::string>;  // catalogue, schema, table
-
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 // A text attribute the driver may not know: unknown is empty, not a failure.
 std::string Attribute(const Session& s, SQLHSTMT st, SQLUSMALLINT column, SQLUSMALLINT field) {
@@ -66,13 +58,12 @@ std::string TableType(Session& s, const TableId& t) {
   // The name is a pattern to SQLTables ('_' matches any letter): keep the exact one.
   std::string found;
   for (const auto& row : Rows(s, st.get(), 4))
-    if (Text(row[2]) == table || (found.empty() && SameName(Text(row[2]), table))) found = Text(row[3]);
+    if (Text(row[2]) == table || (found.empty() && sql::SameName(Text(row[2]), table))) found = Text(row[3]);
   return found;
 }
 
 struct Key {
-  std::vector<std::string> names;
-  std::vector<bool> pseudo;  // a row id that no column shows (SQLite's _ROWID_)
+  std::vector<KeyPart> parts;  // a row id no column shows (SQLite's _ROWID_) is a rowId part
   std::vector<SqlType> types;
 };
 
@@ -85,18 +76,16 @@ Key FindKey(Session& s, const TableId& t) {
   std::map<std::int64_t, std::string> bySequence;
   for (const auto& row : Rows(s, st.get(), 5)) bySequence[std::stoll("0" + Text(row[4]))] = Text(row[3]);
   for (const auto& [seq, name] : bySequence) {
-    key.names.push_back(name);
-    key.pseudo.push_back(false);
+    key.parts.push_back({name, false});
     key.types.emplace_back();
   }
-  if (!key.names.empty()) return key;
+  if (!key.parts.empty()) return key;
   st = s.statement();
   s.check(SQLSpecialColumns(st.get(), SQL_BEST_ROWID, Arg(catalog), SQL_NTS, Arg(schema), SQL_NTS, Arg(table), SQL_NTS,
                             SQL_SCOPE_CURROW, SQL_NULLABLE),
           st.get());
   for (const auto& row : Rows(s, st.get(), 8)) {
-    key.names.push_back(Text(row[1]));
-    key.pseudo.push_back(Text(row[7]) == std::to_string(SQL_PC_PSEUDO));
+    key.parts.push_back({Text(row[1]), Text(row[7]) == std::to_string(SQL_PC_PSEUDO)});
     key.types.push_back({static_cast<SQLSMALLINT>(std::stoi("0" + Text(row[2]))),
                          static_cast<SQLULEN>(std::stoll("0" + Text(row[4]))), 0});
   }
@@ -107,10 +96,22 @@ TableId BaseOf(const Described& q, std::size_t i) {
   return {q.catalogs[i], q.columns[i].baseSchema, q.columns[i].baseTable};
 }
 
-int ColumnNamed(const Described& q, const TableId& t, const std::string& name) {
-  for (std::size_t i = 0; i < q.columns.size(); ++i)
-    if (BaseOf(q, i) == t && SameName(q.columns[i].baseColumn, name)) return static_cast<int>(i);
-  return -1;
+// Drivers may hand floating-point values over rounded (SQLite's to 15 digits).
+bool Approximate(SQLSMALLINT type) { return type == SQL_REAL || type == SQL_FLOAT || type == SQL_DOUBLE; }
+
+// With its key, unless it is a view; not looked up when the query reads a view.
+void AddTable(Session& s, const TableId& id, bool underView, Origins& o) {
+  const auto& [catalog, schema, name] = id;
+  SourceTable t{catalog, schema, name, TableKind::Table, false, {}};
+  Key key;
+  o.types.push_back(underView ? "" : TableType(s, id));
+  if (sql::SameName(o.types.back(), "VIEW"))
+    t.kind = TableKind::View;
+  else if (!underView)
+    key = FindKey(s, id);
+  t.key = std::move(key.parts);
+  o.sources.tables.push_back(std::move(t));
+  o.keyTypes.push_back(std::move(key.types));
 }
 
 }  // namespace
@@ -144,92 +145,35 @@ Described Describe(Session& s, const std::string& sql) {
   return q;
 }
 
-std::optional<KeysetPlan> PlanKeyset(Session& s, Described& q, const std::string& sql) {
-  const auto ref = sql::ParsePlainSelect(sql);
-  if (!s.info().limitOffset || !ref) return std::nullopt;
-  const TableId t = BaseOf(q, 0);
-  // A driver may name the table under a view: the keyset is for the table named.
-  if (std::get<2>(t).empty() || !SameName(ref->name, std::get<2>(t))) return std::nullopt;
-  for (std::size_t i = 0; i < q.columns.size(); ++i)
-    if (BaseOf(q, i) != t || q.columns[i].baseColumn.empty()) return std::nullopt;
-  if (!SameName(TableType(s, t), "TABLE")) return std::nullopt;  // views and the engine's own tables page by offset
-  Key key = FindKey(s, t);
-  if (key.names.empty()) return std::nullopt;
-
-  const sql::Dialect& d = s.info().dialect;
-  KeysetPlan plan;
-  plan.table = sql::QualifiedName(d, std::get<1>(t), std::get<2>(t));
-  EditPlan& e = plan.edit;
-  EditTarget target{plan.table, {}, {}};
-  for (std::size_t k = 0; k < key.names.size(); ++k) {
-    const int column = ColumnNamed(q, t, key.names[k]);
-    if (!key.pseudo[k] && column < 0) return std::nullopt;
-    // A row id stays unquoted: quoted, SQLite could read a name it does not know as a string.
-    plan.keys.push_back(key.pseudo[k] ? key.names[k] : sql::QuoteIdentifier(d, key.names[k]));
-    target.keys.emplace_back(e.hidden++, plan.keys.back());
-    e.types.push_back(column >= 0 ? q.types[static_cast<std::size_t>(column)] : key.types[k]);
-    if (column >= 0) q.columns[static_cast<std::size_t>(column)].isKey = true;
-  }
-  for (std::size_t i = 0; i < q.columns.size(); ++i) {
-    target.columns.emplace_back(e.hidden + static_cast<int>(i), sql::QuoteIdentifier(d, q.columns[i].baseColumn));
-    e.types.push_back(q.types[i]);
-    e.targetOf.push_back(0);
-    e.whyNot.emplace_back();
-  }
-  e.targets.push_back(std::move(target));
-  return plan;
-}
-
-EditPlan PlanEdits(Session& s, Described& q, const std::string& sql) {
-  const sql::Dialect& d = s.info().dialect;
+Origins OriginsOf(Session& s, const Described& q, const std::string& sql) {
   // SQLite's driver names the table under a view as the columns' base table.
   std::string view;
-  if (auto ref = sql::ParsePlainSelect(sql); ref && SameName(TableType(s, {"", ref->schema, ref->name}), "VIEW"))
+  if (auto ref = sql::ParsePlainSelect(sql); ref && sql::SameName(TableType(s, {"", ref->schema, ref->name}), "VIEW"))
     view = ref->name;
-  EditPlan e;
-  e.types = q.types;
+  Origins o;
   std::map<TableId, int> index;
   for (std::size_t i = 0; i < q.columns.size(); ++i) {
-    e.targetOf.push_back(-1);
-    e.whyNot.emplace_back();
-    if (!view.empty())
-      e.whyNot[i] = "le colonne vengono dalla vista \"" + view + "\"";
-    else if (q.columns[i].baseTable.empty() || q.columns[i].baseColumn.empty())
-      e.whyNot[i] = "la colonna \"" + q.columns[i].name + "\" è calcolata (espressione, aggregato o costante)";
-    else
-      e.targetOf[i] = index.try_emplace(BaseOf(q, i), static_cast<int>(index.size())).first->second;
+    ColumnSource& from = o.sources.columns.emplace_back();
+    from.view = view;
+    if (Approximate(q.types[i].type)) from.compare = Compare::Approximate;
+    if (q.columns[i].baseTable.empty() || q.columns[i].baseColumn.empty()) continue;
+    const auto [at, added] = index.try_emplace(BaseOf(q, i), static_cast<int>(index.size()));
+    if (added) AddTable(s, at->first, !view.empty(), o);
+    from.table = at->second;
+    const auto& key = o.sources.tables[static_cast<std::size_t>(from.table)].key;
+    for (std::size_t k = 0; k < key.size() && from.keyPart < 0; ++k)
+      if (sql::SameName(key[k].name, q.columns[i].baseColumn)) from.keyPart = static_cast<int>(k);
   }
-  e.targets.resize(index.size());
-  for (const auto& [t, n] : index) {
-    const std::string& name = std::get<2>(t);
-    EditTarget& target = e.targets[static_cast<std::size_t>(n)];
-    target.table = sql::QualifiedName(d, std::get<1>(t), name);
-    std::string missing;
-    if (SameName(TableType(s, t), "VIEW")) missing = "le colonne vengono dalla vista \"" + name + "\"";
-    const Key key = missing.empty() ? FindKey(s, t) : Key{};
-    if (missing.empty() && key.names.empty()) missing = "la tabella \"" + name + "\" non ha una chiave primaria";
-    std::vector<bool> used(q.columns.size());
-    for (std::size_t k = 0; k < key.names.size() && missing.empty(); ++k) {
-      const int column = ColumnNamed(q, t, key.names[k]);
-      if (column < 0) {
-        missing = "nel risultato manca la colonna \"" + key.names[k] + "\", chiave della tabella \"" + name + "\"";
-        break;
-      }
-      used[static_cast<std::size_t>(column)] = true;
-      q.columns[static_cast<std::size_t>(column)].isKey = true;
-      target.keys.emplace_back(column, sql::QuoteIdentifier(d, key.names[k]));
-    }
-    for (std::size_t i = 0; i < q.columns.size(); ++i) {
-      if (e.targetOf[i] != n) continue;
-      if (!missing.empty()) {
-        e.targetOf[i] = -1;
-        e.whyNot[i] = missing;
-      } else if (!used[i]) {
-        target.columns.emplace_back(static_cast<int>(i), sql::QuoteIdentifier(d, q.columns[i].baseColumn));
-      }
-    }
-  }
-  return e;
+  return o;
+}
+
+std::vector<KeyPart> PagingKeyOf(const Origins& o, const std::string& sql, int table) {
+  const SourceTable& t = o.sources.tables[static_cast<std::size_t>(table)];
+  // A driver may name the table under a view: the keyset is for the table named.
+  const auto ref = sql::ParsePlainSelect(sql);
+  if (!ref || !sql::SameName(ref->name, t.name)) return {};
+  // Views and the engine's own tables page by offset.
+  return sql::SameName(o.types[static_cast<std::size_t>(table)], "TABLE") ? t.key : std::vector<KeyPart>{};
 }
 
 }  // namespace db::odbc

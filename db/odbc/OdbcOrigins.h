@@ -1,13 +1,11 @@
 #pragma once
 // What a query is before any row is read: its columns from the prepared statement
-// (nothing is run), where they come from by the driver's word, and how its rows
-// are paged and written back.
-#include <optional>
+// (nothing is run), and where they come from by the driver's word.
 #include <string>
 #include <vector>
 
+#include "db/EditPlanner.h"
 #include "db/Provider.h"
-#include "db/odbc/OdbcEdit.h"
 #include "db/odbc/OdbcSession.h"
 #include "db/odbc/OdbcTypes.h"
 
@@ -22,17 +20,17 @@ struct Described {
 // Prepares one statement for its columns; a statement without rows is refused.
 Described Describe(Session& s, const std::string& sql);
 
-// SELECT * FROM one table with a key (primary key, or the driver's best row id):
-// read in key order, written by that key. Only for engines with LIMIT/OFFSET.
-struct KeysetPlan {
-  std::string table;              // qualified and quoted
-  std::vector<std::string> keys;  // SQL of the key columns
-  EditPlan edit;
+// The tables the driver names, with their keys (primary key, or the driver's best
+// row id), and what only the provider needs of them.
+struct Origins {
+  Sources sources;
+  std::vector<std::string> types;          // per table, SQLTables' TABLE_TYPE
+  std::vector<std::vector<SqlType>> keyTypes;  // per table, the type of each part of its key
 };
-std::optional<KeysetPlan> PlanKeyset(Session& s, Described& q, const std::string& sql);
+Origins OriginsOf(Session& s, const Described& q, const std::string& sql);
 
-// Any other query: columns are written to the base table the driver names when that
-// table's key is in the result too. A plain SELECT * FROM a view is not written.
-EditPlan PlanEdits(Session& s, Described& q, const std::string& sql);
+// Tables, not views nor the engine's own, named as the query names them, are read
+// in key order where the engine has LIMIT/OFFSET.
+std::vector<KeyPart> PagingKeyOf(const Origins& o, const std::string& sql, int table);
 
 }  // namespace db::odbc

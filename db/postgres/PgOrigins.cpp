@@ -1,7 +1,11 @@
-#include "db/postgres/PgBaseTables.h"
+#include "db/postgres/PgOrigins.h"
 
 #include <algorithm>
 #include <cstdlib>
+
+#include "db/Ado.h"
+#include "db/DbError.h"
+#include "db/postgres/PgTypes.h"
 
 namespace db::pg {
 namespace {
@@ -17,7 +21,8 @@ LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary
 WHERE c.oid = ANY($1::oid[]))";
 
 struct Attribute {
-  int table;        // index into BaseTables::tables
+  int table;  // index into Sources::tables
+  Oid oid;
   int attnum;
   std::string name;
   int keyPosition;  // 1-based, 0 when not in the key
@@ -31,79 +36,84 @@ std::string OidArray(const std::vector<Oid>& oids) {
 
 std::string Get(const PGresult* r, int row, int col) { return PQgetvalue(r, row, col); }
 
-void ReadCatalogue(Session& session, const std::vector<Oid>& oids, BaseTables& found,
-                   std::vector<Attribute>& attributes) {
+TableKind KindOf(char relkind) {
+  if (relkind == 'v' || relkind == 'm') return TableKind::View;
+  return relkind == 'r' || relkind == 'p' ? TableKind::Table : TableKind::Other;
+}
+
+std::vector<Attribute> ReadCatalogue(Session& session, const std::vector<Oid>& oids, Sources& found) {
   ResultPtr rows = session.run(kAttributes, {OidArray(oids)});
+  std::vector<Attribute> attributes;
+  std::vector<Oid> tables;
   for (int r = 0; r < PQntuples(rows.get()); ++r) {
-    Oid oid = static_cast<Oid>(std::strtoul(PQgetvalue(rows.get(), r, 0), nullptr, 10));
-    auto it = std::find_if(found.tables.begin(), found.tables.end(), [&](const BaseTable& t) { return t.oid == oid; });
-    if (it == found.tables.end()) {
-      found.tables.push_back({oid, Get(rows.get(), r, 1), Get(rows.get(), r, 2), Get(rows.get(), r, 3)[0],
-                              Get(rows.get(), r, 4) == "t", {}, {}});
-      it = std::prev(found.tables.end());
+    const Oid oid = static_cast<Oid>(std::strtoul(PQgetvalue(rows.get(), r, 0), nullptr, 10));
+    auto it = std::find(tables.begin(), tables.end(), oid);
+    if (it == tables.end()) {
+      const char kind = Get(rows.get(), r, 3)[0];
+      // Inheritance children hold rows of the same key: a key names no single row.
+      const bool children = kind == 'r' && Get(rows.get(), r, 4) == "t";
+      found.tables.push_back({"", Get(rows.get(), r, 1), Get(rows.get(), r, 2), KindOf(kind), children, {}});
+      it = tables.insert(tables.end(), oid);
     }
-    attributes.push_back({static_cast<int>(it - found.tables.begin()), std::atoi(PQgetvalue(rows.get(), r, 5)),
+    attributes.push_back({static_cast<int>(it - tables.begin()), oid, std::atoi(PQgetvalue(rows.get(), r, 5)),
                           Get(rows.get(), r, 6),
                           PQgetisnull(rows.get(), r, 7) ? 0 : std::atoi(PQgetvalue(rows.get(), r, 7))});
   }
+  return attributes;
 }
 
-// Why rows of the table cannot be written back, as the end of "Impossibile aggiornare: ".
-void Judge(BaseTable& table) {
-  const std::string name = "\"" + table.name + "\"";
-  if (table.kind == 'v' || table.kind == 'm')
-    table.refusal = "le colonne vengono dalla vista " + name;
-  else if (table.kind != 'r' && table.kind != 'p')
-    table.refusal = "le colonne vengono da " + name + ", che non è una tabella ordinaria";
-  else if (table.hasChildren && table.kind == 'r')
-    table.refusal = "la tabella " + name + " ha tabelle figlie che ne condividono le chiavi";
-  else if (table.keyColumns.empty())
-    table.refusal = "la tabella " + name + " non ha una chiave primaria";
-  else if (std::count(table.keyColumns.begin(), table.keyColumns.end(), -1) > 0)
-    table.refusal = "nel risultato manca la chiave primaria della tabella " + name;
+// Fills the base fields of columns and where each comes from.
+Sources FindSources(Session& session, const PGresult* description, std::vector<ColumnInfo>& columns) {
+  Sources found;
+  const int n = PQnfields(description);
+  std::vector<Oid> oids;
+  for (int c = 0; c < n; ++c) {
+    found.columns.push_back({});
+    if (LacksEquality(PQftype(description, c))) found.columns.back().compare = Compare::AsText;
+    if (Oid oid = PQftable(description, c); oid != InvalidOid && std::find(oids.begin(), oids.end(), oid) == oids.end())
+      oids.push_back(oid);
+  }
+  if (oids.empty()) return found;
+
+  const std::vector<Attribute> attributes = ReadCatalogue(session, oids, found);
+  for (const Attribute& a : attributes) {
+    if (a.keyPosition == 0) continue;
+    auto& key = found.tables[static_cast<std::size_t>(a.table)].key;
+    if (a.keyPosition > static_cast<int>(key.size())) key.resize(static_cast<std::size_t>(a.keyPosition));
+    key[static_cast<std::size_t>(a.keyPosition - 1)].name = a.name;
+  }
+  for (int c = 0; c < n; ++c) {
+    const Oid oid = PQftable(description, c);
+    const int attnum = PQftablecol(description, c);
+    for (const Attribute& a : attributes) {
+      if (a.oid != oid || a.attnum != attnum) continue;
+      const SourceTable& t = found.tables[static_cast<std::size_t>(a.table)];
+      found.columns[static_cast<std::size_t>(c)].table = a.table;
+      found.columns[static_cast<std::size_t>(c)].keyPart = a.keyPosition - 1;
+      columns[static_cast<std::size_t>(c)].baseSchema = t.schema;
+      columns[static_cast<std::size_t>(c)].baseTable = t.name;
+      columns[static_cast<std::size_t>(c)].baseColumn = a.name;
+    }
+  }
+  return found;
 }
 
 }  // namespace
 
-const BaseTable* BaseTables::single() const {
-  if (tables.size() != 1 || tableOf.empty()) return nullptr;
-  bool all = std::all_of(tableOf.begin(), tableOf.end(), [](int t) { return t == 0; });
-  return all ? &tables.front() : nullptr;
-}
-
-BaseTables FindBaseTables(Session& session, const PGresult* description, std::vector<ColumnInfo>& columns) {
-  BaseTables found;
-  const int n = PQnfields(description);
-  found.tableOf.assign(n, -1);
-  std::vector<Oid> oids;
-  for (int c = 0; c < n; ++c)
-    if (Oid oid = PQftable(description, c); oid != InvalidOid && std::find(oids.begin(), oids.end(), oid) == oids.end())
-      oids.push_back(oid);
-  if (oids.empty()) return found;
-
-  std::vector<Attribute> attributes;
-  ReadCatalogue(session, oids, found, attributes);
-  for (const auto& a : attributes) {
-    auto& keys = found.tables[a.table].keyColumns;
-    if (a.keyPosition > static_cast<int>(keys.size())) keys.resize(a.keyPosition, -1);
-  }
+Described Describe(Session& s, const std::string& sql, bool findSources) {
+  ResultPtr description = s.describe(sql);
+  const int n = PQnfields(description.get());
+  if (n == 0)
+    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute");
+  Described q;
   for (int c = 0; c < n; ++c) {
-    Oid oid = PQftable(description, c);
-    int attnum = PQftablecol(description, c);
-    for (const auto& a : attributes) {
-      const BaseTable& t = found.tables[a.table];
-      if (t.oid != oid || a.attnum != attnum) continue;
-      found.tableOf[c] = a.table;
-      columns[c].baseSchema = t.schema;
-      columns[c].baseTable = t.name;
-      columns[c].baseColumn = a.name;
-      columns[c].isKey = a.keyPosition > 0;
-      if (a.keyPosition > 0 && found.tables[a.table].keyColumns[a.keyPosition - 1] < 0)
-        found.tables[a.table].keyColumns[a.keyPosition - 1] = c;
-    }
+    const Oid oid = PQftype(description.get(), c);
+    const TypeInfo type = ColumnType(oid, PQfmod(description.get(), c));
+    q.columns.push_back({PQfname(description.get(), c), type.type, type.size, {}, {}, {}, false});
+    q.types.push_back(oid);
   }
-  for (auto& table : found.tables) Judge(table);
-  return found;
+  if (findSources) q.sources = FindSources(s, description.get(), q.columns);
+  return q;
 }
 
 }  // namespace db::pg

@@ -1,37 +1,25 @@
 #pragma once
-// Where the columns of a result come from (PQftable/PQftablecol of its description)
-// and which of those tables a row can be written back to: an ordinary or partitioned
-// table whose whole primary key is among the result's columns.
-#include <cstdint>
-#include <optional>
+// What a query is before any row is read: its columns from the server's description
+// of the statement, and where they come from (PQftable/PQftablecol and the catalogue).
 #include <string>
 #include <vector>
 
+#include "db/EditPlanner.h"
 #include "db/Provider.h"
 #include "db/postgres/PgLib.h"
 #include "db/postgres/PgSession.h"
 
 namespace db::pg {
 
-struct BaseTable {
-  Oid oid = 0;
-  std::string schema, name;
-  char kind = 0;              // pg_class.relkind
-  bool hasChildren = false;   // inheritance children share the key values
-  std::vector<int> keyColumns;  // result columns holding the primary key, in key order
-  std::string refusal;          // why rows cannot be written back; empty when they can
+struct Described {
+  std::vector<ColumnInfo> columns;
+  std::vector<Oid> types;
+  Sources sources;
 };
 
-struct BaseTables {
-  std::vector<BaseTable> tables;
-  std::vector<int> tableOf;  // per result column: index into tables, -1 for expressions
-
-  // The one table every column comes from, if any.
-  const BaseTable* single() const;
-};
-
-// Fills the base fields of columns (schema, table, column, isKey) and says which
-// tables are writable. One catalogue query, none when no column comes from a table.
-BaseTables FindBaseTables(Session& session, const PGresult* description, std::vector<ColumnInfo>& columns);
+// Describes one row-returning statement without running it; a command without rows
+// is refused (and not run), several statements too. findSources: also learn where
+// the columns come from (one catalogue query, none when no column comes from a table).
+Described Describe(Session& s, const std::string& sql, bool findSources = true);
 
 }  // namespace db::pg

@@ -164,7 +164,7 @@ TEST_F(PostgresProvider, RefusesToWriteBackWhereNoKeyNamesTheRow) {
                "CREATE VIEW " + T("v") + " AS SELECT * FROM " + T("k"));
   struct Case { std::string sql; std::string says; };
   for (const Case& c : {Case{"SELECT * FROM " + T("nokey"), "chiave primaria"}, Case{"SELECT * FROM " + T("v"), "vista"},
-                        Case{"SELECT x FROM " + T("k"), "chiave primaria"},
+                        Case{"SELECT x FROM " + T("k"), "manca la colonna \"id\""},
                         Case{"SELECT id, x + 1 AS y FROM " + T("k"), "calcolata"}}) {
     auto r = db_->query(c.sql);
     ASSERT_TRUE(r->fetch(0));
