@@ -47,7 +47,7 @@ class PageSource {
  public:
   virtual ~PageSource() = default;
   // Rows start with this many key cells that order them; 0: pages by offset only.
-  virtual int keyWidth() const = 0;
+  virtual int keyWidth() const { return 0; }
   // Appends up to `limit` rows, skipping `offset` rows first: from the first row
   // (the last when descending), or from the row after (before) `key` when given.
   // After each row it asks `more` whether to go on. Rows are appended in reading
@@ -55,7 +55,7 @@ class PageSource {
   virtual void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                     PageBuffer& out, const std::function<bool()>& more) = 0;
   // The number of rows when the engine can count them without transferring them.
-  virtual std::optional<std::int64_t> count() = 0;
+  virtual std::optional<std::int64_t> count() { return std::nullopt; }
 };
 
 class RowPager {

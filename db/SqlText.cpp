@@ -216,6 +216,22 @@ std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
   return sql;
 }
 
+std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
+                           bool fromKey, bool descending, std::string_view limits) {
+  auto joined = [&](std::string_view suffix) {
+    std::string text;
+    for (const auto& k : keys) text += (text.empty() ? "" : ", ") + k + std::string(suffix);
+    return text;
+  };
+  std::string sql = "SELECT " + joined("") + ", * FROM " + table;
+  if (fromKey) {
+    std::string marks;
+    for (std::size_t i = 0; i < keys.size(); ++i) marks += (i ? ", " : "") + Placeholder(d, static_cast<int>(i) + 1);
+    sql += " WHERE (" + joined("") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
+  }
+  return sql + " ORDER BY " + joined(descending ? " DESC" : "") + std::string(limits);
+}
+
 std::string SelectByKeyText(const Dialect& d, const std::string& table, const std::vector<std::string>& columns,
                             const std::vector<std::string>& keys) {
   std::string sql = "SELECT ";

@@ -80,6 +80,12 @@ struct OptimisticUpdate {
 };
 std::string UpdateText(const Dialect& d, const OptimisticUpdate& u);
 
+// SELECT k1, ..., * FROM <table> [WHERE (k1, ...) > (p, ...)] ORDER BY k1, ... <limits>:
+// a page of a table in key order, after the key bound (before it, descending) when
+// fromKey is set.
+std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
+                           bool fromKey, bool descending, std::string_view limits);
+
 // SELECT c1, ... FROM <table> WHERE k1 = p AND ...: one row by its key.
 std::string SelectByKeyText(const Dialect& d, const std::string& table, const std::vector<std::string>& columns,
                             const std::vector<std::string>& keys);

@@ -7,12 +7,6 @@
 namespace db::odbc {
 namespace {
 
-std::string Joined(const std::vector<std::string>& items, const char* suffix) {
-  std::string text;
-  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item + suffix;
-  return text;
-}
-
 std::string Limits(std::int64_t limit, std::int64_t offset) {
   return " LIMIT " + std::to_string(limit) + " OFFSET " + std::to_string(offset);
 }
@@ -44,13 +38,8 @@ KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, 
 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
-  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
-  if (key) {
-    std::string marks;
-    for (std::size_t i = 0; i < keys_.size(); ++i) marks += i ? ", ?" : "?";
-    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
-  }
-  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + Limits(limit, offset);
+  const std::string sql = sql::KeysetPageText(session_->info().dialect, table_, keys_, key != nullptr, descending,
+                                              Limits(limit, offset));
   StmtHandle st = session_->statement();
   Parameters params;
   if (key)

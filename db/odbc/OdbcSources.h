@@ -34,10 +34,8 @@ class KeysetSource : public PageSource {
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string query);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -49,10 +47,8 @@ class OffsetSource : public PageSource {
 class StepSource : public PageSource {
  public:
   StepSource(std::shared_ptr<Session> session, std::string query);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -63,7 +59,6 @@ class StepSource : public PageSource {
 class FixedSource : public PageSource {
  public:
   FixedSource(std::vector<Value> cells, int width) : cells_(std::move(cells)), width_(width) {}
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override { return static_cast<std::int64_t>(cells_.size()) / width_; }

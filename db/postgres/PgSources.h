@@ -31,10 +31,8 @@ class KeysetSource : public PageSource {
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string subquery);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;

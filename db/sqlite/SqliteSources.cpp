@@ -6,6 +6,7 @@
 
 #include "db/Ado.h"
 #include "db/DbError.h"
+#include "db/SqlText.h"
 
 namespace db::sqlite {
 
@@ -30,12 +31,6 @@ void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::fu
   } while (s.check(sqlite3_step(st)) == SQLITE_ROW);
 }
 
-std::string Joined(const std::vector<std::string>& parts, std::string_view suffix) {
-  std::string out;
-  for (const auto& p : parts) out += (out.empty() ? "" : ", ") + p + std::string(suffix);
-  return out;
-}
-
 }  // namespace
 
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
@@ -44,14 +39,7 @@ KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, 
 sqlite3_stmt* KeysetSource::statement(bool fromKey, bool descending) {
   Statement& st = pages_[(fromKey ? 2 : 0) + (descending ? 1 : 0)];
   if (st) return st.get();
-  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
-  if (fromKey) {
-    std::string marks;
-    for (std::size_t i = 0; i < keys_.size(); ++i) marks += i ? ", ?" : "?";
-    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
-  }
-  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + " LIMIT ? OFFSET ?";
-  st = session_->prepare(sql);
+  st = session_->prepare(sql::KeysetPageText(sql::kSqlite, table_, keys_, fromKey, descending, " LIMIT ? OFFSET ?"));
   return st.get();
 }
 

@@ -37,10 +37,8 @@ class KeysetSource : public PageSource {
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string query, int width);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -58,7 +56,6 @@ class WholeSource : public PageSource {
   // Appends every row to the buffer (of `width` cells a row).
   using Reader = std::function<void(const Session&, PageBuffer&)>;
   WholeSource(std::shared_ptr<Session> session, Reader read, int width);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
