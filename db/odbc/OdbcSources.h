@@ -12,21 +12,18 @@
 
 namespace db::odbc {
 
-// A table read in key order, one indexed range query per page (engines with LIMIT).
-class KeysetSource : public PageSource {
+// A table read in key order (engines with LIMIT).
+class KeysetSource : public KeysetPages {
  public:
-  // keys: SQL of the key columns, read first, then *; keyTypes: theirs.
+  // keyTypes: the SQL types of the keys.
   KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys,
                std::vector<SqlType> keyTypes);
-  int keyWidth() const override { return static_cast<int>(keys_.size()); }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
 
  private:
   std::shared_ptr<Session> session_;
-  std::string table_;
-  std::vector<std::string> keys_;
   std::vector<SqlType> keyTypes_;
 };
 

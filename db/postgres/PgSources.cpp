@@ -39,7 +39,7 @@ std::string Subquery(const std::string& sql) {
 }
 
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
-    : session_(std::move(session)), table_(std::move(table)), keys_(std::move(keys)) {}
+    : KeysetPages(std::move(table), std::move(keys)), session_(std::move(session)) {}
 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
@@ -47,12 +47,12 @@ void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset,
   if (key)
     for (const Value& v : *key) params.push_back(AsParam(v));
   ResultPtr rows = session_->run(
-      sql::KeysetPageText(sql::kPostgres, table_, keys_, key != nullptr, descending, Limits(limit, offset)), params);
+      sql::KeysetPageText(sql::kPostgres, table(), keys(), key != nullptr, descending, Limits(limit, offset)), params);
   ReadRows(rows.get(), out, more);
 }
 
 std::optional<std::int64_t> KeysetSource::count() {
-  ResultPtr r = session_->run("SELECT count(*) FROM " + table_);
+  ResultPtr r = session_->run("SELECT count(*) FROM " + table());
   return std::stoll(PQgetvalue(r.get(), 0, 0));
 }
 
