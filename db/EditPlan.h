@@ -1,14 +1,20 @@
 #pragma once
-// How the cells of a result's row are written back to their base tables; the same
-// bookkeeping for every engine, which adds only its own type codes.
+// How the cells of a result's row are written back to their base tables: the same
+// bookkeeping for every engine.
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "db/LayerErrors.h"
 #include "db/Value.h"
 
 namespace db {
+
+// How a value read is compared with the stored one, to tell the row is unchanged.
+enum class Compare {
+  Equal,        // the engine's null-safe equality
+  AsText,       // through its text: the type has no equality
+  Approximate,  // floating point: a driver may have handed it over rounded
+};
 
 // One base table that cells of a row come from.
 struct EditTarget {
@@ -20,51 +26,12 @@ struct EditTarget {
 };
 
 // For each visible column the target it belongs to, or why it cannot be written.
-template <class TypeCode>
-struct EditPlanOf {
+struct EditPlan {
   int hidden = 0;                  // cells before the visible columns (the key read along)
-  std::vector<TypeCode> types;     // the engine's type of each cell (see the engine's alias)
+  std::vector<Compare> compare;    // per cell, hidden ones included
   std::vector<EditTarget> targets;
   std::vector<int> targetOf;       // per visible column; -1: not writable
   std::vector<std::string> whyNot;
 };
-
-// A new value for one cell, with the quoted column it is written to.
-template <class Stored>
-struct CellChange {
-  int cell;
-  std::string column;
-  Stored value;
-};
-
-// The changes of one row grouped by the table each is written to, every value made
-// ready for the engine by `convert(value, visibleColumn)`. A column that cannot be
-// written refuses the whole row before anything is written.
-template <class Plan, class Convert>
-auto GroupByTarget(const Plan& plan, const std::vector<std::pair<int, Value>>& changes, Convert convert) {
-  using Stored = decltype(convert(std::declval<const Value&>(), 0));
-  std::vector<std::vector<CellChange<Stored>>> byTarget(plan.targets.size());
-  for (const auto& [column, value] : changes) {
-    const auto col = static_cast<std::size_t>(column);
-    const int target = plan.targetOf.at(col);
-    if (target < 0) throw errors::NotAvailable("Impossibile aggiornare: " + plan.whyNot[col]);
-    const int cell = plan.hidden + column;
-    const EditTarget& t = plan.targets[static_cast<std::size_t>(target)];
-    std::string name;
-    for (const auto* group : {&t.keys, &t.columns})
-      for (const auto& [c, text] : *group)
-        if (c == cell) name = text;
-    byTarget[static_cast<std::size_t>(target)].push_back({cell, std::move(name), convert(value, column)});
-  }
-  return byTarget;
-}
-
-// How many tables a grouped write touches: one UPDATE is atomic by itself.
-template <class Grouped>
-std::size_t TablesTouched(const Grouped& byTarget) {
-  std::size_t n = 0;
-  for (const auto& b : byTarget) n += b.empty() ? 0 : 1;
-  return n;
-}
 
 }  // namespace db

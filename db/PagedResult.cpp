@@ -17,10 +17,11 @@ namespace {
 
 }  // namespace
 
-PagedResult::PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden)
+PagedResult::PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, EditPlan edit)
     : columns_(std::move(columns)),
       source_(std::move(source)),
-      hidden_(hidden),
+      edit_(std::move(edit)),
+      hidden_(edit_.hidden),
       pager_(*source_, source_->keyWidth() + static_cast<int>(columns_.size())) {}
 
 bool PagedResult::fetch(std::int64_t row) {
@@ -68,7 +69,7 @@ void PagedResult::update(std::int64_t row, const std::vector<std::pair<int, Valu
   if (!pager_.fetch(row)) throw errors::NoCurrentRecord();
   const Value* cells = pager_.current();
   std::vector<Value> read(cells, cells + hidden_ + static_cast<int>(columns_.size()));
-  pager_.replace(row, write(std::move(read), changes));
+  pager_.replace(row, WriteRow(*this, edit_, std::move(read), changes));
 }
 
 void PagedResult::refresh(std::int64_t row) {

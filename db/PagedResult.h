@@ -2,16 +2,18 @@
 #include <memory>
 #include <vector>
 
+#include "db/EditPlan.h"
 #include "db/Provider.h"
 #include "db/RowPager.h"
+#include "db/RowWriter.h"
 
 namespace db {
 
 // A provider's result over a RowPager: the rows, their bounds checks and the
-// write-back bookkeeping are the same for every engine; an engine says only whether
-// its session is usable, what a stored cell stands for, and how a row is written.
-// Rows are `hidden` key cells followed by one cell per column.
-class PagedResult : public Result {
+// write-back are the same for every engine; an engine says only whether its session
+// is usable, what a stored cell stands for, and runs the statements of a write.
+// Rows are the plan's hidden key cells followed by one cell per column.
+class PagedResult : public Result, protected RowStore {
  public:
   // Column descriptions stay readable after the session closes; everything else
   // then raises what requireUsable() raises.
@@ -27,7 +29,8 @@ class PagedResult : public Result {
   void refresh(std::int64_t row) final;
 
  protected:
-  PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, int hidden);
+  PagedResult(std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source, EditPlan edit);
+  int hidden() const { return hidden_; }
 
   // Raises adErrInvalidConnection once the session is closed or lost.
   virtual void requireUsable() const = 0;
@@ -35,9 +38,6 @@ class PagedResult : public Result {
   virtual Value present(const Value& cell, int column) const = 0;
   // The text of present(cell, column).
   virtual std::string presentText(const Value& cell, int column) const { return present(cell, column).ToText(); }
-  // Writes the changes over the row's cells as read (hidden ones included) and gives
-  // back the cells as now stored.
-  virtual std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) = 0;
 
  private:
   const Value& cell(int column) const;
@@ -45,6 +45,7 @@ class PagedResult : public Result {
 
   std::vector<ColumnInfo> columns_;
   std::unique_ptr<PageSource> source_;
+  EditPlan edit_;
   int hidden_;
   RowPager pager_;
 };

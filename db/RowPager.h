@@ -17,7 +17,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "db/Value.h"
@@ -47,7 +49,7 @@ class PageSource {
  public:
   virtual ~PageSource() = default;
   // Rows start with this many key cells that order them; 0: pages by offset only.
-  virtual int keyWidth() const = 0;
+  virtual int keyWidth() const { return 0; }
   // Appends up to `limit` rows, skipping `offset` rows first: from the first row
   // (the last when descending), or from the row after (before) `key` when given.
   // After each row it asks `more` whether to go on. Rows are appended in reading
@@ -55,7 +57,24 @@ class PageSource {
   virtual void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                     PageBuffer& out, const std::function<bool()>& more) = 0;
   // The number of rows when the engine can count them without transferring them.
-  virtual std::optional<std::int64_t> count() = 0;
+  virtual std::optional<std::int64_t> count() { return std::nullopt; }
+};
+
+// A table read in the order of a key: every page is one indexed range query, so
+// reaching a row costs the rows between it and the nearest known key.
+class KeysetPages : public PageSource {
+ public:
+  int keyWidth() const final { return static_cast<int>(keys_.size()); }
+
+ protected:
+  // table: qualified and quoted; keys: SQL of the key columns, read first, then *.
+  KeysetPages(std::string table, std::vector<std::string> keys) : table_(std::move(table)), keys_(std::move(keys)) {}
+  const std::string& table() const { return table_; }
+  const std::vector<std::string>& keys() const { return keys_; }
+
+ private:
+  std::string table_;
+  std::vector<std::string> keys_;
 };
 
 class RowPager {

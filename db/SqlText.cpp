@@ -1,5 +1,6 @@
 #include "db/SqlText.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace db::sql {
@@ -120,6 +121,12 @@ std::string QualifiedName(const Dialect& d, std::string_view schema, std::string
   return QuoteIdentifier(d, schema) + "." + QuoteIdentifier(d, table);
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 std::string Placeholder(const Dialect& d, int n) {
   return d.placeholders == PlaceholderStyle::Dollar ? "$" + std::to_string(n) : "?";
 }
@@ -206,6 +213,32 @@ std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
   if (grouped) sql += ")";
   for (std::size_t i = 0; i < u.returning.size(); ++i)
     sql += (i ? ", " : " RETURNING ") + u.returning[i];
+  return sql;
+}
+
+std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
+                           bool fromKey, bool descending, std::string_view limits) {
+  auto joined = [&](std::string_view suffix) {
+    std::string text;
+    for (const auto& k : keys) text += (text.empty() ? "" : ", ") + k + std::string(suffix);
+    return text;
+  };
+  std::string sql = "SELECT " + joined("") + ", * FROM " + table;
+  if (fromKey) {
+    std::string marks;
+    for (std::size_t i = 0; i < keys.size(); ++i) marks += (i ? ", " : "") + Placeholder(d, static_cast<int>(i) + 1);
+    sql += " WHERE (" + joined("") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
+  }
+  return sql + " ORDER BY " + joined(descending ? " DESC" : "") + std::string(limits);
+}
+
+std::string SelectByKeyText(const Dialect& d, const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<std::string>& keys) {
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + columns[i];
+  sql += " FROM " + table;
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    sql += (k ? " AND " : " WHERE ") + keys[k] + " = " + Placeholder(d, static_cast<int>(k) + 1);
   return sql;
 }
 

@@ -10,20 +10,38 @@ namespace db::sql {
 
 enum class PlaceholderStyle { Question, Dollar };  // ?  or  $1, $2 ...
 
+// How the UPDATEs of one row are made all or nothing.
+enum class Atomicity {
+  Savepoint,    // a savepoint around every row, inside a transaction or not
+  Transaction,  // several tables: BEGIN ... COMMIT, or a savepoint inside the user's transaction
+  Driver,       // several tables: the driver's own transaction
+};
+
 struct Dialect {
   char identifierQuote = '"';
   std::string_view nullSafeEquals = "IS";  // "IS NOT DISTINCT FROM" where IS means IS NULL only
   PlaceholderStyle placeholders = PlaceholderStyle::Question;
+  // Follows a column compared through its text, for types without an equality.
+  std::string_view textCompare = "";
+  // False where drivers hand floating-point values over rounded: they would never match.
+  bool compareApproximate = true;
+  bool returning = true;    // UPDATE ... RETURNING; otherwise the row is read again by its key
+  bool limitOffset = true;  // understands "LIMIT n OFFSET m", so a table can be paged by its key
+  Atomicity atomicity = Atomicity::Savepoint;
 };
 
 inline constexpr Dialect kSqlite{'"', "IS", PlaceholderStyle::Question};
-inline constexpr Dialect kPostgres{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Dollar};
-inline constexpr Dialect kOdbc{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Question};
+inline constexpr Dialect kPostgres{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Dollar, "::text", true, true, true,
+                                   Atomicity::Transaction};
+inline constexpr Dialect kOdbc{'"', "IS NOT DISTINCT FROM", PlaceholderStyle::Question, "", false, false, false,
+                               Atomicity::Driver};
 
 // The name between the dialect's quotes, the quote character doubled inside.
 std::string QuoteIdentifier(const Dialect& d, std::string_view name);
 // "schema"."table", or "table" alone when schema is empty.
 std::string QualifiedName(const Dialect& d, std::string_view schema, std::string_view table);
+// Names equal but for the case of ASCII letters.
+bool SameName(std::string_view a, std::string_view b);
 // The n-th (1-based) parameter marker.
 std::string Placeholder(const Dialect& d, int n);
 
@@ -61,5 +79,15 @@ struct OptimisticUpdate {
   std::vector<std::string> returning;  // empty: no RETURNING clause
 };
 std::string UpdateText(const Dialect& d, const OptimisticUpdate& u);
+
+// SELECT k1, ..., * FROM <table> [WHERE (k1, ...) > (p, ...)] ORDER BY k1, ... <limits>:
+// a page of a table in key order, after the key bound (before it, descending) when
+// fromKey is set.
+std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
+                           bool fromKey, bool descending, std::string_view limits);
+
+// SELECT c1, ... FROM <table> WHERE k1 = p AND ...: one row by its key.
+std::string SelectByKeyText(const Dialect& d, const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<std::string>& keys);
 
 }  // namespace db::sql

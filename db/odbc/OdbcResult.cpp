@@ -1,10 +1,10 @@
 #include "db/odbc/OdbcResult.h"
 
 #include "db/Ado.h"
+#include "db/EditPlanner.h"
 #include "db/LayerErrors.h"
-#include "db/odbc/OdbcPlan.h"
+#include "db/odbc/OdbcOrigins.h"
 #include "db/odbc/OdbcSources.h"
-#include "db/odbc/OdbcTypes.h"
 
 namespace db::odbc {
 namespace {
@@ -12,22 +12,45 @@ namespace {
 // SQLTables' columns are TABLE_CAT and TABLE_SCHEM; callers read the OLE DB names.
 constexpr const char* kTableColumns[] = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};
 
+class DriverTransaction final : public WriteTransaction {
+ public:
+  explicit DriverTransaction(Session& s) : transaction_(s, true) {}
+  void commit() override { transaction_.commit(); }
+
+ private:
+  Session::Transaction transaction_;
+};
+
+// The types of the key read before the columns: a row id no column shows has the
+// driver's type for it.
+std::vector<SqlType> KeyTypes(const Keyset& k, const Described& q, const std::vector<SqlType>& ofRowIds) {
+  std::vector<SqlType> types;
+  for (std::size_t i = 0; i < k.keyColumns.size(); ++i)
+    types.push_back(k.keyColumns[i] >= 0 ? q.types[static_cast<std::size_t>(k.keyColumns[i])] : ofRowIds[i]);
+  return types;
+}
+
 }  // namespace
 
 std::unique_ptr<Result> OdbcResult::Open(std::shared_ptr<Session> session, const std::string& sql) {
   Described q = Describe(*session, sql);
-  if (auto keyset = PlanKeyset(*session, q, sql)) {
-    std::vector<SqlType> keyTypes(keyset->edit.types.begin(), keyset->edit.types.begin() + keyset->edit.hidden);
-    auto source = std::make_unique<KeysetSource>(session, keyset->table, keyset->keys, std::move(keyTypes));
-    return std::make_unique<OdbcResult>(session, std::move(q.columns), std::move(source), std::move(keyset->edit));
-  }
-  EditPlan edit = PlanEdits(*session, q, sql);
+  const Origins origins = OriginsOf(*session, q, sql);
+  WritePlan plan = PlanWrites(session->info().dialect, sql, q.columns, origins.sources,
+                              [&](int t) { return PagingKeyOf(origins, sql, t); });
   std::unique_ptr<PageSource> source;
-  if (session->info().limitOffset)
+  std::vector<SqlType> types;
+  if (plan.keyset) {
+    const auto table = static_cast<std::size_t>(origins.sources.columns[0].table);
+    types = KeyTypes(*plan.keyset, q, origins.keyTypes[table]);
+    source = std::make_unique<KeysetSource>(session, plan.keyset->table, plan.keyset->keys, types);
+  } else if (session->info().dialect.limitOffset) {
     source = std::make_unique<OffsetSource>(session, sql);
-  else
+  } else {
     source = std::make_unique<StepSource>(session, sql);
-  return std::make_unique<OdbcResult>(session, std::move(q.columns), std::move(source), std::move(edit));
+  }
+  types.insert(types.end(), q.types.begin(), q.types.end());
+  return std::make_unique<OdbcResult>(session, std::move(q.columns), std::move(types), std::move(source),
+                                      std::move(plan.edit));
 }
 
 std::unique_ptr<Result> OdbcResult::Tables(std::shared_ptr<Session> session) {
@@ -37,22 +60,17 @@ std::unique_ptr<Result> OdbcResult::Tables(std::shared_ptr<Session> session) {
   while (session->fetch(st.get()) != SQL_NO_DATA)
     for (SQLUSMALLINT c = 1; c <= 4; ++c) cells.push_back(ReadCell(*session, st.get(), c, SQL_VARCHAR));
   std::vector<ColumnInfo> columns;
-  EditPlan edit;
-  for (const char* name : kTableColumns) {
-    columns.push_back(ColumnInfo{name, adVarChar, 128, "", "", "", false});
-    edit.types.emplace_back();
-    edit.targetOf.push_back(-1);
-    edit.whyNot.push_back("le righe dello schema non si modificano");
-  }
+  for (const char* name : kTableColumns) columns.push_back(ColumnInfo{name, adVarChar, 128, "", "", "", false});
   auto source = std::make_unique<FixedSource>(std::move(cells), 4);
-  return std::make_unique<OdbcResult>(session, std::move(columns), std::move(source), std::move(edit));
+  return std::make_unique<OdbcResult>(session, std::move(columns), std::vector<SqlType>(4), std::move(source),
+                                      ReadOnlyPlan(4));
 }
 
-OdbcResult::OdbcResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns,
+OdbcResult::OdbcResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns, std::vector<SqlType> types,
                        std::unique_ptr<PageSource> source, EditPlan edit)
-    : PagedResult(std::move(columns), std::move(source), edit.hidden),
+    : PagedResult(std::move(columns), std::move(source), std::move(edit)),
       session_(std::move(session)),
-      edit_(std::move(edit)) {}
+      types_(std::move(types)) {}
 
 void OdbcResult::requireUsable() const { session_->requireUsable(); }
 
@@ -60,8 +78,30 @@ Value OdbcResult::present(const Value& cell, int column) const {
   return Presented(cell, columns()[static_cast<std::size_t>(column)].type);
 }
 
-std::vector<Value> OdbcResult::write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) {
-  return WriteRow(*session_, edit_, std::move(read), changes);
+Ran OdbcResult::run(const std::string& sql, const std::vector<Bound>& values, const std::vector<int>& returned) {
+  StmtHandle st = session_->statement();
+  Parameters params;
+  for (const Bound& b : values) params.bind(*session_, st.get(), *b.value, typeOf(b.cell));
+  session_->execDirect(st.get(), sql);
+  SQLSMALLINT width = 0;
+  session_->check(SQLNumResultCols(st.get(), &width), st.get());
+  Ran r;
+  if (width == 0) {
+    SQLLEN rows = 0;
+    session_->check(SQLRowCount(st.get(), &rows), st.get());
+    r.rows = rows;
+    return r;
+  }
+  while (session_->fetch(st.get()) != SQL_NO_DATA) {
+    if (r.rows++ > 0) continue;
+    for (std::size_t i = 0; i < returned.size(); ++i)
+      r.row.push_back(ReadCell(*session_, st.get(), static_cast<SQLUSMALLINT>(i + 1), typeOf(returned[i]).type));
+  }
+  return r;
+}
+
+std::unique_ptr<WriteTransaction> OdbcResult::driverTransaction() {
+  return std::make_unique<DriverTransaction>(*session_);
 }
 
 }  // namespace db::odbc

@@ -84,7 +84,7 @@ void Session::learnEngine() {
     info_.dialect.nullSafeEquals = "<=>";
   else
     info_.dialect.nullSafeEquals = "IS NOT DISTINCT FROM";
-  info_.limitOffset = name == "SQLite" || name == "PostgreSQL" || name == "MySQL" || StartsWith(name, "MariaDB");
+  info_.dialect.limitOffset = name == "SQLite" || name == "PostgreSQL" || name == "MySQL" || StartsWith(name, "MariaDB");
   SQLUINTEGER batch = 0;
   checkConnection(SQLGetInfo(dbc_.get(), SQL_BATCH_SUPPORT, &batch, sizeof batch, nullptr));
   info_.batches = batch != 0;

@@ -20,8 +20,7 @@ namespace db::odbc {
 // What the connected driver and its engine do differently.
 struct EngineInfo {
   std::string dbmsName;
-  sql::Dialect dialect;
-  bool limitOffset = false;  // understands "LIMIT n OFFSET m"
+  sql::Dialect dialect = sql::kOdbc;
   bool batches = false;      // runs several statements in one call
 };
 

@@ -7,12 +7,6 @@
 namespace db::odbc {
 namespace {
 
-std::string Joined(const std::vector<std::string>& items, const char* suffix) {
-  std::string text;
-  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item + suffix;
-  return text;
-}
-
 std::string Limits(std::int64_t limit, std::int64_t offset) {
   return " LIMIT " + std::to_string(limit) + " OFFSET " + std::to_string(offset);
 }
@@ -40,28 +34,23 @@ void ReadRows(Session& s, SQLHSTMT st, PageBuffer& out, const std::function<bool
 
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys,
                            std::vector<SqlType> keyTypes)
-    : session_(std::move(session)), table_(std::move(table)), keys_(std::move(keys)), keyTypes_(std::move(keyTypes)) {}
+    : KeysetPages(std::move(table), std::move(keys)), session_(std::move(session)), keyTypes_(std::move(keyTypes)) {}
 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
-  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
-  if (key) {
-    std::string marks;
-    for (std::size_t i = 0; i < keys_.size(); ++i) marks += i ? ", ?" : "?";
-    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
-  }
-  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + Limits(limit, offset);
+  const std::string sql = sql::KeysetPageText(session_->info().dialect, table(), keys(), key != nullptr, descending,
+                                              Limits(limit, offset));
   StmtHandle st = session_->statement();
   Parameters params;
   if (key)
-    for (std::size_t i = 0; i < keys_.size(); ++i) params.bind(*session_, st.get(), (*key)[i], keyTypes_[i]);
+    for (std::size_t i = 0; i < keys().size(); ++i) params.bind(*session_, st.get(), (*key)[i], keyTypes_[i]);
   session_->execDirect(st.get(), sql);
   ReadRows(*session_, st.get(), out, more);
 }
 
 std::optional<std::int64_t> KeysetSource::count() {
   StmtHandle st = session_->statement();
-  session_->execDirect(st.get(), "SELECT COUNT(*) FROM " + table_);
+  session_->execDirect(st.get(), "SELECT COUNT(*) FROM " + table());
   if (session_->fetch(st.get()) == SQL_NO_DATA) return std::nullopt;
   const Value n = ReadCell(*session_, st.get(), 1, SQL_BIGINT);
   return n.Is<std::int64_t>() ? std::optional(n.Get<std::int64_t>()) : std::nullopt;

@@ -12,21 +12,18 @@
 
 namespace db::odbc {
 
-// A table read in key order, one indexed range query per page (engines with LIMIT).
-class KeysetSource : public PageSource {
+// A table read in key order (engines with LIMIT).
+class KeysetSource : public KeysetPages {
  public:
-  // keys: SQL of the key columns, read first, then *; keyTypes: theirs.
+  // keyTypes: the SQL types of the keys.
   KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys,
                std::vector<SqlType> keyTypes);
-  int keyWidth() const override { return static_cast<int>(keys_.size()); }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
 
  private:
   std::shared_ptr<Session> session_;
-  std::string table_;
-  std::vector<std::string> keys_;
   std::vector<SqlType> keyTypes_;
 };
 
@@ -34,10 +31,8 @@ class KeysetSource : public PageSource {
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string query);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -49,10 +44,8 @@ class OffsetSource : public PageSource {
 class StepSource : public PageSource {
  public:
   StepSource(std::shared_ptr<Session> session, std::string query);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -63,7 +56,6 @@ class StepSource : public PageSource {
 class FixedSource : public PageSource {
  public:
   FixedSource(std::vector<Value> cells, int width) : cells_(std::move(cells)), width_(width) {}
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override { return static_cast<std::int64_t>(cells_.size()) / width_; }

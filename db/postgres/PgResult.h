@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "db/PagedResult.h"
-#include "db/postgres/PgEdit.h"
 #include "db/postgres/PgLib.h"
 #include "db/postgres/PgSession.h"
 
@@ -19,16 +18,18 @@ class PgResult final : public PagedResult {
   // A query of the layer's own, read in OFFSET pages, that is never written to.
   static std::unique_ptr<Result> OpenReadOnly(std::shared_ptr<Session> session, const std::string& sql);
 
-  PgResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns, std::unique_ptr<PageSource> source,
-           EditPlan edit);
+  PgResult(std::shared_ptr<Session> session, std::vector<ColumnInfo> columns, std::vector<Oid> types,
+           std::unique_ptr<PageSource> source, EditPlan edit);
 
  private:
   void requireUsable() const override;
   Value present(const Value& cell, int column) const override;
-  std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) override;
+  const sql::Dialect& dialect() const override { return sql::kPostgres; }
+  Ran run(const std::string& sql, const std::vector<Bound>& values, const std::vector<int>& returned) override;
+  bool inTransaction() const override { return session_->inTransaction(); }
 
   std::shared_ptr<Session> session_;
-  EditPlan edit_;
+  std::vector<Oid> types_;
 };
 
 }  // namespace db::pg

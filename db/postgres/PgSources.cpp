@@ -8,12 +8,6 @@
 namespace db::pg {
 namespace {
 
-std::string Joined(const std::vector<std::string>& items, const char* suffix) {
-  std::string text;
-  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item + suffix;
-  return text;
-}
-
 void ReadRows(const PGresult* rows, PageBuffer& out, const std::function<bool()>& more) {
   if (PQnfields(rows) != out.width)
     throw DbError(adErrProviderFailed, "Le colonne del risultato sono cambiate dopo l'apertura (tabella modificata): riaprirlo");
@@ -45,27 +39,20 @@ std::string Subquery(const std::string& sql) {
 }
 
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
-    : session_(std::move(session)), table_(std::move(table)), keys_(std::move(keys)) {}
+    : KeysetPages(std::move(table), std::move(keys)), session_(std::move(session)) {}
 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
-  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
   std::vector<Param> params;
-  if (key) {
-    std::string marks;
-    for (const Value& v : *key) {
-      params.push_back(AsParam(v));
-      marks += (marks.empty() ? "$" : ", $") + std::to_string(params.size());
-    }
-    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
-  }
-  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + Limits(limit, offset);
-  ResultPtr rows = session_->run(sql, params);
+  if (key)
+    for (const Value& v : *key) params.push_back(AsParam(v));
+  ResultPtr rows = session_->run(
+      sql::KeysetPageText(sql::kPostgres, table(), keys(), key != nullptr, descending, Limits(limit, offset)), params);
   ReadRows(rows.get(), out, more);
 }
 
 std::optional<std::int64_t> KeysetSource::count() {
-  ResultPtr r = session_->run("SELECT count(*) FROM " + table_);
+  ResultPtr r = session_->run("SELECT count(*) FROM " + table());
   return std::stoll(PQgetvalue(r.get(), 0, 0));
 }
 

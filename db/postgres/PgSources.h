@@ -11,30 +11,24 @@
 
 namespace db::pg {
 
-// A table read in primary-key order; every page is one indexed range query.
-class KeysetSource : public PageSource {
+// A table read in primary-key order.
+class KeysetSource : public KeysetPages {
  public:
-  // table: qualified and quoted; keys: quoted key columns, read first, then *.
   KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys);
-  int keyWidth() const override { return static_cast<int>(keys_.size()); }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
 
  private:
   std::shared_ptr<Session> session_;
-  std::string table_;
-  std::vector<std::string> keys_;
 };
 
 // Any other query, in LIMIT/OFFSET pages of the query as a subquery.
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string subquery);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;

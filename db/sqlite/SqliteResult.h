@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "db/PagedResult.h"
-#include "db/sqlite/SqliteEdit.h"
 #include "db/sqlite/SqliteSession.h"
 #include "db/sqlite/SqliteSources.h"
 
@@ -24,13 +23,13 @@ class SqliteResult final : public PagedResult {
                EditPlan edit);
 
  private:
+  const sql::Dialect& dialect() const override { return sql::kSqlite; }
+  Ran run(const std::string& sql, const std::vector<Bound>& values, const std::vector<int>& returned) override;
   void requireUsable() const override;
   Value present(const Value& cell, int column) const override;
   std::string presentText(const Value& cell, int column) const override;
-  std::vector<Value> write(std::vector<Value> read, const std::vector<std::pair<int, Value>>& changes) override;
 
   std::shared_ptr<Session> session_;
-  EditPlan edit_;
 };
 
 }  // namespace db::sqlite

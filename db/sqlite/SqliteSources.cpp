@@ -6,6 +6,7 @@
 
 #include "db/Ado.h"
 #include "db/DbError.h"
+#include "db/SqlText.h"
 
 namespace db::sqlite {
 
@@ -30,28 +31,15 @@ void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::fu
   } while (s.check(sqlite3_step(st)) == SQLITE_ROW);
 }
 
-std::string Joined(const std::vector<std::string>& parts, std::string_view suffix) {
-  std::string out;
-  for (const auto& p : parts) out += (out.empty() ? "" : ", ") + p + std::string(suffix);
-  return out;
-}
-
 }  // namespace
 
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
-    : session_(std::move(session)), table_(std::move(table)), keys_(std::move(keys)) {}
+    : KeysetPages(std::move(table), std::move(keys)), session_(std::move(session)) {}
 
 sqlite3_stmt* KeysetSource::statement(bool fromKey, bool descending) {
   Statement& st = pages_[(fromKey ? 2 : 0) + (descending ? 1 : 0)];
   if (st) return st.get();
-  std::string sql = "SELECT " + Joined(keys_, "") + ", * FROM " + table_;
-  if (fromKey) {
-    std::string marks;
-    for (std::size_t i = 0; i < keys_.size(); ++i) marks += i ? ", ?" : "?";
-    sql += " WHERE (" + Joined(keys_, "") + ") " + (descending ? "<" : ">") + " (" + marks + ")";
-  }
-  sql += " ORDER BY " + Joined(keys_, descending ? " DESC" : "") + " LIMIT ? OFFSET ?";
-  st = session_->prepare(sql);
+  st = session_->prepare(sql::KeysetPageText(sql::kSqlite, table(), keys(), fromKey, descending, " LIMIT ? OFFSET ?"));
   return st.get();
 }
 
@@ -70,7 +58,7 @@ void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset,
 
 std::optional<std::int64_t> KeysetSource::count() {
   session_->db();
-  if (!count_) count_ = session_->prepare("SELECT count(*) FROM " + table_);
+  if (!count_) count_ = session_->prepare("SELECT count(*) FROM " + table());
   ResetOnExit reset(count_.get());
   session_->check(sqlite3_step(count_.get()));
   return sqlite3_column_int64(count_.get(), 0);

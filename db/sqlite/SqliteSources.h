@@ -9,14 +9,11 @@
 
 namespace db::sqlite {
 
-// A table read in the order of a key: its row id, or the primary key of a WITHOUT
-// ROWID table. Every page is one indexed range query, so reaching a row costs the
-// rows between it and the nearest known key, never a scan from the top.
-class KeysetSource : public PageSource {
+// A table read in the order of its row id, or of the primary key of a WITHOUT ROWID
+// table.
+class KeysetSource : public KeysetPages {
  public:
-  // `keys`: SQL of the key columns; rows carry them first, then every column (*).
   KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys);
-  int keyWidth() const override { return static_cast<int>(keys_.size()); }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
@@ -25,8 +22,6 @@ class KeysetSource : public PageSource {
   sqlite3_stmt* statement(bool fromKey, bool descending);
 
   std::shared_ptr<Session> session_;
-  std::string table_;
-  std::vector<std::string> keys_;
   Statement pages_[4];  // [fromKey][descending], prepared on first use
   Statement count_;
 };
@@ -37,10 +32,8 @@ class KeysetSource : public PageSource {
 class OffsetSource : public PageSource {
  public:
   OffsetSource(std::shared_ptr<Session> session, std::string query, int width);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
-  std::optional<std::int64_t> count() override { return std::nullopt; }
 
  private:
   std::shared_ptr<Session> session_;
@@ -58,7 +51,6 @@ class WholeSource : public PageSource {
   // Appends every row to the buffer (of `width` cells a row).
   using Reader = std::function<void(const Session&, PageBuffer&)>;
   WholeSource(std::shared_ptr<Session> session, Reader read, int width);
-  int keyWidth() const override { return 0; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;

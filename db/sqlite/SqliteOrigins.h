@@ -1,12 +1,11 @@
 #pragma once
 // What a query is before any row is read: its columns from the prepared statement,
-// and how its rows are paged and written back.
-#include <optional>
+// and where they come from, for the planner of writes (db/EditPlanner.h).
 #include <string>
 #include <vector>
 
+#include "db/EditPlanner.h"
 #include "db/Provider.h"
-#include "db/sqlite/SqliteEdit.h"
 #include "db/sqlite/SqliteSession.h"
 
 namespace db::sqlite {
@@ -22,16 +21,10 @@ struct Prepared {
 // (and not run).
 Prepared PrepareQuery(const Session& s, const std::string& sql);
 
-// SELECT * FROM one table: pages by its row id (or primary key) and writes by it.
-struct KeysetPlan {
-  std::string table;               // qualified and quoted
-  std::vector<std::string> keys;   // SQL of the ordering key
-  EditPlan edit;
-};
-std::optional<KeysetPlan> PlanKeyset(const Session& s, Prepared& q, const std::string& sql);
+// The tables the columns come from, with their primary keys.
+Sources SourcesOf(const Session& s, const Prepared& q);
 
-// Any other query: columns are written to the table they come from when that
-// table's primary key is in the result too.
-EditPlan PlanEdits(const Session& s, Prepared& q);
+// An ordinary table is paged by its row id, or by its key WITHOUT ROWID.
+std::vector<KeyPart> PagingKeyOf(const Session& s, const Prepared& q, const SourceTable& t);
 
 }  // namespace db::sqlite
