@@ -322,9 +322,11 @@ void DataGrid::Read(const std::function<void()>& call) {
     else
       call();
   } catch (...) {
-    if (!runner_ || !runner_->Cancelled()) report_(CurrentError().description);
+    if (!Cancelled()) report_(CurrentError().description);
   }
 }
+
+bool DataGrid::Cancelled() const { return runner_ && runner_->Cancelled(); }
 
 void DataGrid::Copy() {
   db::Recordset* source = model_->source();
@@ -334,8 +336,7 @@ void DataGrid::Copy() {
   bool read = false;
   Read([&] {
     text.clear();
-    data::WriteRows(*source, choice, data::kCopyFormat, text, [](std::string&) {},
-                    [this] { return runner_ && runner_->Cancelled(); });
+    data::WriteRows(*source, choice, data::kCopyFormat, text, [](std::string&) {}, [this] { return Cancelled(); });
     read = true;
   });
   if (!read) return;
@@ -346,7 +347,7 @@ void DataGrid::Copy() {
 void DataGrid::ExportCsv(const QString& path, char separator) {
   db::Recordset* source = model_->source();
   if (!source) return;
-  Read([&] { data::ExportCsv(*source, path, separator, [this] { return runner_ && runner_->Cancelled(); }); });
+  Read([&] { data::ExportCsv(*source, path, separator, [this] { return Cancelled(); }); });
 }
 
 void DataGrid::AskExport() {

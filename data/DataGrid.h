@@ -95,6 +95,8 @@ class DataGrid : public QTableView {
   // Runs a call that reads the record set: with the progress window when there is a
   // runner, told in a box when it fails unless the user cancelled it.
   void Read(const std::function<void()>& call);
+  // "Annulla" pressed during the read that runs; safe from the runner's thread.
+  bool Cancelled() const;
 
   RecordsetModel* model_;
   GridDelegate* delegate_;

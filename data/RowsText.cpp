@@ -40,7 +40,8 @@ std::runtime_error FileError(const QString& path, const QString& reason) {
 }  // namespace
 
 void AppendField(std::string& out, std::string_view text, char separator) {
-  if (text.find_first_of(std::string{separator, '"', '\n', '\r'}) == std::string_view::npos) {
+  const char special[] = {separator, '"', '\n', '\r'};
+  if (text.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) {
     out += text;
     return;
   }

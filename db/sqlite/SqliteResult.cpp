@@ -13,7 +13,6 @@ namespace db::sqlite {
 std::unique_ptr<Result> SqliteResult::Open(std::shared_ptr<Session> session, const std::string& sql) {
   if (sql::IsBlank(sql)) throw errors::NoCommand();
   Prepared q = PrepareQuery(*session, sql);
-  const int width = static_cast<int>(q.columns.size());
   const Sources sources = SourcesOf(*session, q);
   WritePlan plan = PlanWrites(sql::kSqlite, sql, q.columns, sources,
                               [&](int t) { return PagingKeyOf(*session, q, sources.tables[static_cast<std::size_t>(t)]); });
@@ -21,7 +20,7 @@ std::unique_ptr<Result> SqliteResult::Open(std::shared_ptr<Session> session, con
   if (plan.keyset)
     source = std::make_unique<KeysetSource>(session, plan.keyset->table, plan.keyset->keys);
   else
-    source = std::make_unique<OffsetSource>(session, std::string(sql::TrimStatementEnd(sql)), width);
+    source = std::make_unique<OffsetSource>(session, std::string(sql::TrimStatementEnd(sql)));
   return std::make_unique<SqliteResult>(session, std::move(q.columns), std::move(source), std::move(plan.edit));
 }
 

@@ -64,8 +64,8 @@ std::optional<std::int64_t> KeysetSource::count() {
   return sqlite3_column_int64(count_.get(), 0);
 }
 
-OffsetSource::OffsetSource(std::shared_ptr<Session> session, std::string query, int width)
-    : session_(std::move(session)), query_(std::move(query)), width_(width) {}
+OffsetSource::OffsetSource(std::shared_ptr<Session> session, std::string query)
+    : session_(std::move(session)), query_(std::move(query)) {}
 
 void OffsetSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t limit, PageBuffer& out,
                         const std::function<bool()>& more) {

@@ -31,14 +31,13 @@ class KeysetSource : public KeysetPages {
 // The size is unknown until a page comes back short.
 class OffsetSource : public PageSource {
  public:
-  OffsetSource(std::shared_ptr<Session> session, std::string query, int width);
+  OffsetSource(std::shared_ptr<Session> session, std::string query);
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
 
  private:
   std::shared_ptr<Session> session_;
   std::string query_;
-  int width_;
   Statement paged_;   // SELECT * FROM (query) LIMIT ? OFFSET ?
   Statement stepped_; // the query itself, when it cannot be wrapped
 };

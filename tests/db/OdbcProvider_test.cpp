@@ -13,6 +13,7 @@
 #include "db/SqlText.h"
 #include "db/odbc/OdbcSources.h"
 #include "tests/Scratch.h"
+#include "tests/db/Failure.h"
 
 namespace db {
 namespace {
@@ -24,16 +25,6 @@ std::unique_ptr<Provider> Open(const std::string& text) {
 
 std::unique_ptr<Provider> FreshSqlite(const scratch::Dir& dir) {
   return Open("Provider=ODBC;DRIVER={SQLite3};Database=" + dir.File("t.db"));
-}
-
-DbError Failure(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const DbError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error";
-  return DbError(0, "");
 }
 
 Value At(Provider& p, const std::string& sql, int column = 0) {

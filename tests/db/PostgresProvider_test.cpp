@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "tests/db/Failure.h"
 #include "db/providers/BuiltInProviders.h"
 #include "db/Ado.h"
 #include "db/DbError.h"
@@ -40,16 +41,6 @@ class PostgresProvider : public ::testing::Test {
     return BuiltInProvider("PostgreSQL")(text, kNever);
   }
   std::string T(const std::string& name) const { return schema_ + "." + name; }
-
-  static DbError Failure(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const DbError& e) {
-      return e;
-    }
-    ADD_FAILURE() << "no error";
-    return DbError(0, "");
-  }
 
   std::string text_, schema_;
   std::unique_ptr<Provider> db_;

@@ -249,7 +249,9 @@ TEST_F(SqliteProvider, EveryRowIsReachedFromAnywhere) {
   const std::pair<const char*, const std::vector<std::string>*> cases[] = {
       {"SELECT * FROM t", &byId}, {"SELECT * FROM w", &byKey}, {"SELECT n FROM t WHERE n <> ''", &byId}};
   std::mt19937 random(7);
-  for (const auto& [sql, expected] : cases) {
+  for (const auto& c : cases) {
+    const char* const sql = c.first;  // named, not bound: lambdas below capture them
+    const std::vector<std::string>* const expected = c.second;
     Recordset rs;
     rs.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
     const auto n = static_cast<std::int64_t>(expected->size());
