@@ -1,15 +1,13 @@
-// The window's one connection: composed in the connection dialog, opened by Conne,
-// closed by "Disconnetti". Every outcome goes to the event log.
-#include "widgets/DoEvents.h"
-#include "app/frmMain.h"
+#include "app/ConnectionLifecycle.h"
 
 #include <QAction>
 
-#include "db/DbError.h"
+#include "db/Connection.h"
 #include "dialog/ConnectionDialog.h"
-#include "operations/CaughtError.h"
-#include "operations/LogTarget.h"
+#include "operations/OperationLog.h"
+#include "operations/OperationRunner.h"
 #include "operations/UserInputHold.h"
+#include "widgets/DoEvents.h"
 
 namespace {
 // A cancelled dialog hands back no connection: reported as the runtime reports
@@ -18,55 +16,54 @@ constexpr long kObjectNotSet = 91;
 constexpr const char* kObjectNotSetText = "Variabile oggetto o variabile del blocco With non impostata";
 }  // namespace
 
-void frmMain::mnuConnetti_Click() {
-  QString text;
+void ConnectionLifecycle::Connetti() {
+  std::optional<QString> composed;
   try {
-    const std::optional<QString> composed = PromptNew();
-    if (!composed) throw db::DbError(kObjectNotSet, kObjectNotSetText);
-    text = *composed;
+    composed = PromptNew();
   } catch (...) {
-    const CaughtError e = CurrentError();
-    ScriviEvento(e.description, e.number, true);
+    log_.Error();
     return;
   }
-  Conne(text, QString(), QString());
+  if (!composed) {
+    log_.Event(kObjectNotSetText, kObjectNotSet, true);
+    return;
+  }
+  Conne(*composed, QString(), QString());
 }
 
-void frmMain::Conne(const QString& DSNx, const QString& UIDx, const QString& PWDx) {
+void ConnectionLifecycle::Conne(const QString& DSNx, const QString& UIDx, const QString& PWDx) {
   // The connection text alone opens; a user and password given apart are not used.
   Q_UNUSED(UIDx);
   Q_UNUSED(PWDx);
   const UserInputHold hold;
   try {
-    Attesa.gate().Require();
+    runner_.gate().Require();
     DoEvents();
-    Conn.ConnectionString(DSNx.toStdString());
-    Attesa.Run([this] { Conn.Open(); });
+    conn_.ConnectionString(DSNx.toStdString());
+    runner_.Run([this] { conn_.Open(); });
   } catch (...) {
-    const CaughtError e = CurrentError();
-    ScriviEvento(e.description, e.number, true);
-    ScriviEvento("Connessione fallita a " + LogTarget(DSNx), 0, true);
+    log_.Failed("Connessione fallita a ", DSNx);
     return;
   }
-  DSN = DSNx;
-  ScriviEvento("Connessione effettuata correttamente a " + LogTarget(DSN), 0, false);
-  mnuDisconnetti->setEnabled(true);
-  mnuConnetti->setEnabled(false);
-  mnuAzioni->setEnabled(true);
-  LeggiTabelle();
+  DSN_ = DSNx;
+  log_.Succeeded("Connessione effettuata correttamente a ");
+  EnableMenus(true);
+  emit Connesso();
 }
 
-void frmMain::mnuDisconnetti_Click() {
+void ConnectionLifecycle::Disconnetti() {
   try {
-    Attesa.Run([this] { Conn.Close(); });
+    runner_.Run([this] { conn_.Close(); });
   } catch (...) {
-    const CaughtError e = CurrentError();
-    ScriviEvento(e.description, e.number, true);
-    ScriviEvento("Disconnessione fallita da " + LogTarget(DSN), 0, true);
+    log_.Failed("Disconnessione fallita da ");
     return;
   }
-  mnuDisconnetti->setEnabled(false);
-  mnuConnetti->setEnabled(true);
-  mnuAzioni->setEnabled(false);
-  ScriviEvento("Disconnessione effettuata correttamente da " + LogTarget(DSN), 0, false);
+  EnableMenus(false);
+  log_.Succeeded("Disconnessione effettuata correttamente da ");
+}
+
+void ConnectionLifecycle::EnableMenus(bool connected) {
+  menus_.mnuDisconnetti->setEnabled(connected);
+  menus_.mnuConnetti->setEnabled(!connected);
+  menus_.mnuAzioni->setEnabled(connected);
 }

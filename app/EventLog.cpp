@@ -1,10 +1,8 @@
-// The event log: one line per outcome of a database operation, read back by a double click.
-#include <QString>
+#include "app/EventLog.h"
 
 #include "widgets/ListView.h"
 #include "widgets/MsgBox.h"
 #include "widgets/Pictures.h"
-#include "app/frmMain.h"
 
 namespace {
 
@@ -16,15 +14,15 @@ QString NumberText(double number) {
 
 }  // namespace
 
-void frmMain::ScriviEvento(const QString& description, double number, bool isError) {
-  ListItem item = isError ? txtEvent->ListItems().Add("Err. n." + NumberText(number), kPictureError)
-                          : txtEvent->ListItems().Add("Evento", kPictureEvent);
+void EventLog::ScriviEvento(const QString& description, double number, bool isError) {
+  ListItem item = isError ? txtEvent_.ListItems().Add("Err. n." + NumberText(number), kPictureError)
+                          : txtEvent_.ListItems().Add("Evento", kPictureEvent);
   item.setSubItems(1, description);
   item.setTag(isError ? vbCritical : vbInformation);
 }
 
-void frmMain::txtEvent_DblClick() {
-  const ListItem item = txtEvent->SelectedItem();
+void EventLog::ShowSelected(QWidget* parent) const {
+  const ListItem item = txtEvent_.SelectedItem();
   if (item.isNull()) return;
-  MsgBox(this, item.SubItems(1), item.Tag(), "Cartavo");
+  MsgBox(parent, item.SubItems(1), item.Tag(), "Cartavo");
 }

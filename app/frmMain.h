@@ -2,30 +2,32 @@
 #include <memory>
 
 #include <QMainWindow>
-#include <QSize>
 
 #include "db/Connection.h"
 #include "db/providers/BuiltInProviders.h"
+#include "operations/OperationLog.h"
 #include "operations/OperationRunner.h"
 
+class CatalogueBrowser;
+class ConnectionLifecycle;
 class DataGrid;
+class DataView;
+class EventLog;
 class ImageList;
 class ListView;
 class QAction;
 class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
-namespace db { class Recordset; }
+class SqlPanel;
 namespace layout {
+class PaneLayout;
 class SplitterBar;
-class WidgetPanes;
-struct LayoutMembers;
-}
+}  // namespace layout
 
-// The program's one window. Its handlers and private methods are defined by the
-// subsystem that owns them: the window itself and the event log in app/, the layout
-// and splitter bars in layout/, the connection in db/lifecycle/, the catalogue and
-// field list in schema/, the grid and SQL panel in data/.
+// The program's one window: it creates the controls, owns the subsystems that
+// work on them and wires the controls' signals to its handlers, which hand over
+// to the subsystem that owns the behaviour.
 class frmMain final : public QMainWindow {
   Q_OBJECT
 
@@ -46,18 +48,9 @@ class frmMain final : public QMainWindow {
  private:
   friend class frmMainProbe;
 
-  QString DSN;
-  std::unique_ptr<db::Recordset> RsDati;
-  // What the grid shows, read again by F5.
-  QString QueryDati;
   // Every blocking call on Conn runs through here: on a worker thread, with the
   // progress window and "Annulla"; its gate keeps the grid off the connection meanwhile.
   OperationRunner Attesa;
-  qint16 PercAltezzaTabelle = 0;
-  qint16 PercLarghezzaTabelle = 0;
-  qint16 PercAltezzaGriglia = 0;
-  qint16 AltezzaUtile = 0;
-  qint16 LarghezzaUtile = 0;
 
   // Controls, in creation order.
   ImageList* ImageList1 = nullptr;
@@ -84,17 +77,14 @@ class frmMain final : public QMainWindow {
   QAction* mnuSepBar0 = nullptr;
   QAction* mnuLeggiDatiTabella = nullptr;
 
-  // The outer size that the last layout used; the frame may become known later.
-  QSize laidOutOuter_;
-
-  void ScriviEvento(const QString& description, double number, bool isError);
-  void LeggiTabelle();
-  void LeggiCampi(const QString& table);
-  QString DescriviTipo(qint16 type);
-  void LeggiDati(QString query);
-  void EseguiSQL();
-  void Ridimensiona();
-  void CalcolaProporzioni();
+  // Subsystems, made once the controls stand; the grid's rows go before the grid.
+  std::unique_ptr<EventLog> eventLog_;
+  OperationLog operationLog_;
+  std::unique_ptr<layout::PaneLayout> layout_;
+  std::unique_ptr<ConnectionLifecycle> lifecycle_;
+  std::unique_ptr<CatalogueBrowser> catalogue_;
+  std::unique_ptr<DataView> dataView_;
+  std::unique_ptr<SqlPanel> sqlPanel_;
 
   void Form_Load();
   void Form_Resize();
@@ -115,11 +105,8 @@ class frmMain final : public QMainWindow {
   // Composition, in app/frmMainControls.cpp.
   void CreateControls();
   void CreateMenus();
+  void CreateSubsystems();
   void SetTabOrder();
   void ConnectHandlers();
   void PlaceAtDesignSize();
-
-  // Layout helpers, in layout/PaneLayout.cpp.
-  layout::WidgetPanes Panes();
-  layout::LayoutMembers Members();
 };

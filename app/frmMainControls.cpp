@@ -9,14 +9,20 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "widgets/ImageList.h"
-#include "widgets/ListView.h"
-#include "widgets/Pictures.h"
+#include "app/ConnectionLifecycle.h"
+#include "app/EventLog.h"
 #include "app/frmMain.h"
 #include "data/DataGrid.h"
+#include "data/DataView.h"
+#include "data/SqlPanel.h"
+#include "layout/PaneLayout.h"
 #include "layout/SplitterBar.h"
 #include "layout/Twips.h"
 #include "layout/WindowFrame.h"
+#include "schema/CatalogueBrowser.h"
+#include "widgets/ImageList.h"
+#include "widgets/ListView.h"
+#include "widgets/Pictures.h"
 
 namespace {
 
@@ -124,6 +130,18 @@ void frmMain::CreateMenus() {
   mnuLeggiDatiTabella = AddItem(azioni, "mnuLeggiDatiTabella", "Leggi &Dati Tabella");
 }
 
+void frmMain::CreateSubsystems() {
+  eventLog_ = std::make_unique<EventLog>(*txtEvent);
+  const layout::WidgetPanes::Widgets panes{
+      LwTabelle, LwCampi, Data1, fraSQL, fraEvent, txtSQL, cmdExecute, cmdDelete, txtEvent, Im1, Im2, Im3};
+  layout_ = std::make_unique<layout::PaneLayout>(*this, panes, txtEvent->header());
+  lifecycle_ = std::make_unique<ConnectionLifecycle>(
+      Conn, Attesa, ConnectionLifecycle::Menus{mnuConnetti, mnuDisconnetti, mnuAzioni}, operationLog_);
+  catalogue_ = std::make_unique<CatalogueBrowser>(Conn, Attesa, *LwTabelle, *LwCampi, operationLog_);
+  dataView_ = std::make_unique<DataView>(Conn, Attesa, *Data1, operationLog_);
+  sqlPanel_ = std::make_unique<SqlPanel>(Conn, Attesa, *txtSQL, *dataView_, operationLog_);
+}
+
 void frmMain::SetTabOrder() {
   // Frames and bars take no focus; the rest follow their tab indexes.
   setTabOrder(LwTabelle, txtSQL);
@@ -148,6 +166,8 @@ void frmMain::ConnectHandlers() {
   connect(Im1, &layout::SplitterBar::MouseUp, this, &frmMain::Im1_MouseUp);
   connect(Im2, &layout::SplitterBar::MouseUp, this, &frmMain::Im2_MouseUp);
   connect(Im3, &layout::SplitterBar::MouseUp, this, &frmMain::Im3_MouseUp);
+  // A new connection lists its tables at once.
+  connect(lifecycle_.get(), &ConnectionLifecycle::Connesso, this, [this] { catalogue_->LeggiTabelle(); });
 }
 
 void frmMain::PlaceAtDesignSize() {

@@ -112,6 +112,11 @@ void DataGrid::setDataSource(db::Recordset* source) {
   if (!source) model_->Bind(nullptr);
 }
 
+void DataGrid::DropDataSource() {
+  source_ = nullptr;
+  model_->Bind(nullptr);
+}
+
 void DataGrid::ReBind() {
   CommitEdit();
   try {

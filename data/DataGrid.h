@@ -27,6 +27,8 @@ class DataGrid : public QTableView {
   // The record set to show, taken up by ReBind; nullptr unbinds at once. The grid
   // does not own it. An edit still open is written first, to the rows it was made on.
   void setDataSource(db::Recordset* source);
+  // Lets go of the rows without writing an edit still open: for when they go anyway.
+  void DropDataSource();
   // Rebuilds columns and rows from the source last assigned. Raises DbError when the
   // source cannot be read; the grid is then empty.
   void ReBind();

@@ -1,7 +1,12 @@
 #pragma once
 // Test-side access to the window's private state and methods. Header-only so that
 // every test file of the widget tests shares one definition.
+#include "app/EventLog.h"
 #include "app/frmMain.h"
+#include "data/DataView.h"
+#include "data/SqlPanel.h"
+#include "layout/PaneLayout.h"
+#include "schema/CatalogueBrowser.h"
 
 class frmMainProbe {
  public:
@@ -30,19 +35,19 @@ class frmMainProbe {
   QAction* mnuSepBar0() const { return w_.mnuSepBar0; }
   QAction* mnuLeggiDatiTabella() const { return w_.mnuLeggiDatiTabella; }
 
-  db::Recordset* RsDati() const { return w_.RsDati.get(); }
-  qint16 PercAltezzaTabelle() const { return w_.PercAltezzaTabelle; }
-  qint16 PercLarghezzaTabelle() const { return w_.PercLarghezzaTabelle; }
-  qint16 PercAltezzaGriglia() const { return w_.PercAltezzaGriglia; }
-  qint16 AltezzaUtile() const { return w_.AltezzaUtile; }
-  qint16 LarghezzaUtile() const { return w_.LarghezzaUtile; }
+  db::Recordset* RsDati() const { return w_.dataView_->RsDati(); }
+  qint16 PercAltezzaTabelle() const { return w_.layout_->proportions().PercAltezzaTabelle; }
+  qint16 PercLarghezzaTabelle() const { return w_.layout_->proportions().PercLarghezzaTabelle; }
+  qint16 PercAltezzaGriglia() const { return w_.layout_->proportions().PercAltezzaGriglia; }
+  qint16 AltezzaUtile() const { return w_.layout_->proportions().AltezzaUtile; }
+  qint16 LarghezzaUtile() const { return w_.layout_->proportions().LarghezzaUtile; }
 
   void ScriviEvento(const QString& description, double number, bool isError) {
-    w_.ScriviEvento(description, number, isError);
+    w_.eventLog_->ScriviEvento(description, number, isError);
   }
-  void LeggiCampi(const QString& table) { w_.LeggiCampi(table); }
-  void LeggiDati(const QString& query) { w_.LeggiDati(query); }
-  void EseguiSQL() { w_.EseguiSQL(); }
+  void LeggiCampi(const QString& table) { w_.catalogue_->LeggiCampi(table); }
+  void LeggiDati(const QString& query) { w_.dataView_->LeggiDati(query); }
+  void EseguiSQL() { w_.sqlPanel_->EseguiSQL(); }
 
   void txtEvent_DblClick() { w_.txtEvent_DblClick(); }
 

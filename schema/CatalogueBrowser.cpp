@@ -1,0 +1,126 @@
+#include "schema/CatalogueBrowser.h"
+
+#include <memory>
+#include <optional>
+
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "db/SqlText.h"
+#include "operations/OperationLog.h"
+#include "operations/OperationRunner.h"
+#include "operations/UserInputHold.h"
+#include "schema/TableQuery.h"
+#include "schema/TypeNames.h"
+#include "widgets/DoEvents.h"
+#include "widgets/ListView.h"
+#include "widgets/Pictures.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QString Text(const db::Field& field) { return Q(field.GetValue().ToText()); }
+
+// A catalogue without a schema column still lists its tables, unqualified.
+std::optional<db::Field> FindField(const db::Fields& fields, std::string_view name) {
+  try {
+    return fields.Item(name);
+  } catch (const db::DbError&) {
+    return std::nullopt;
+  }
+}
+
+// The schema the catalogue gave for the table, when it is the selected row.
+QString SchemaOfSelected(const ListView& tables, const QString& table) {
+  const ListItem item = tables.SelectedItem();
+  return !item.isNull() && item.Text() == table ? item.UserValue() : QString();
+}
+
+// The connection's own quoting; without an open connection the standard one, and
+// the open of the query then reports the missing connection.
+std::string Quoted(const db::Connection& conn, std::string_view name) {
+  try {
+    return conn.QuoteIdentifier(name);
+  } catch (const db::DbError&) {
+    return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
+  }
+}
+
+}  // namespace
+
+void CatalogueBrowser::LeggiTabelle() {
+  const UserInputHold hold;
+  try {
+    runner_.gate().Require();
+    DoEvents();
+    LwTabelle_.ListItems().Clear();
+    std::unique_ptr<db::Recordset> rs;
+    runner_.Run([&] {
+      rs = conn_.OpenSchema(db::adSchemaTables);
+      rs->Eof();  // the catalogue query runs here, off the window's thread; the rows are read below
+    });
+    const db::Fields fields = rs->Fields();
+    const db::Field name = fields.Item("TABLE_NAME");
+    const db::Field type = fields.Item("TABLE_TYPE");
+    const std::optional<db::Field> schemaName = FindField(fields, "TABLE_SCHEMA");
+    // A new database has no tables: an empty list, not a failure.
+    if (!rs->Eof()) {
+      rs->MoveFirst();
+      do {
+        DoEvents();
+        ListItem item = LwTabelle_.ListItems().Add(Text(name), kPictureTable);
+        if (schemaName) item.setUserValue(Text(*schemaName));
+        item.setSubItems(1, Text(type));
+        rs->MoveNext();
+      } while (!rs->Eof());
+    }
+  } catch (...) {
+    log_.Failed("Lettura tabelle fallita su ");
+    return;
+  }
+  log_.Succeeded("Lettura tabelle effettuata correttamente su ");
+}
+
+void CatalogueBrowser::LeggiCampi(const QString& table) {
+  const UserInputHold hold;
+  try {
+    runner_.gate().Require();
+    LwCampi_.ListItems().Clear();
+    db::Recordset rs;
+    rs.CursorType(db::adOpenKeyset);
+    rs.LockType(db::adLockOptimistic);
+    DoEvents();
+    const QString schemaName = SchemaOfSelected(LwTabelle_, table);
+    const std::string query = schema::SelectAllFrom(schemaName.toStdString(), table.toStdString(), conn_);
+    runner_.Run([&] { rs.Open(query, conn_); });
+    const db::Fields fields = rs.Fields();
+    const long count = fields.Count();
+    for (long i = 0; i < count; ++i) {
+      const db::Field field = fields.Item(i);
+      ListItem item = LwCampi_.ListItems().Add(Q(field.Name()), kPictureField);
+      item.setSubItems(1, DescriviTipo(static_cast<qint16>(field.Type())));
+      item.setSubItems(2, QString::number(field.DefinedSize()));
+      DoEvents();
+    }
+  } catch (...) {
+    log_.Failed("Lettura campi fallita su ");
+    return;
+  }
+  log_.Succeeded("Lettura campi effettuata correttamente su ");
+}
+
+std::optional<QString> CatalogueBrowser::SelectedTable() const {
+  const ListItem item = LwTabelle_.SelectedItem();
+  if (item.isNull()) return std::nullopt;
+  return item.Text();
+}
+
+std::optional<std::string> CatalogueBrowser::SelectedTableQuery() const {
+  const ListItem item = LwTabelle_.SelectedItem();
+  if (item.isNull()) return std::nullopt;
+  const auto quote = [this](std::string_view name) { return Quoted(conn_, name); };
+  return schema::SelectAllFrom(item.UserValue().toStdString(), item.Text().toStdString(), quote);
+}
+
+QString CatalogueBrowser::DescriviTipo(qint16 type) { return Q(schema::TypeName(type)); }
