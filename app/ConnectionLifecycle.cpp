@@ -22,7 +22,7 @@ void frmMain::mnuConnetti_Click() {
   QString text;
   try {
     const std::optional<QString> composed = PromptNew();
-    if (!composed) throw db::DbError(kObjectNotSet, kObjectNotSetText);
+    if (!composed) throw db::DbError(kObjectNotSet, kObjectNotSetText, db::ErrorKind::Cancelled);
     text = *composed;
   } catch (...) {
     const CaughtError e = CurrentError();

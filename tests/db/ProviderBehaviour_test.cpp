@@ -17,6 +17,7 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "tests/Scratch.h"
+#include "tests/db/Failure.h"
 
 namespace db {
 namespace {
@@ -182,7 +183,13 @@ TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
     EXPECT_EQ(e.Number(), Sql().missingTableNumber);
     EXPECT_EQ(e.Description().rfind(Sql().missingTableSays, 0), 0u) << e.Description();
     EXPECT_NE(e.Description().find("cv_missing_table"), std::string::npos) << e.Description();
+    EXPECT_EQ(e.Description().starts_with("[" + e.SqlState() + "] "), Sql().missingTableSays.starts_with('['));
+    // HY000, the general error: the SQLite driver's state for every fault.
+    EXPECT_EQ(e.Kind(), e.SqlState() == "HY000" ? ErrorKind::Other : ErrorKind::Syntax);
   }
+  const DbError twice = Failure([&] { conn_.Execute("INSERT INTO " + Q(t) + " (id, name) VALUES (1, 'x')"); });
+  EXPECT_EQ(twice.Kind(), twice.SqlState() == "HY000" ? ErrorKind::Other : ErrorKind::Constraint)
+      << twice.Description();
   EXPECT_DB_ERROR(conn_.Execute("  \n -- nothing\n"), adErrNoCommand);
   EXPECT_DB_ERROR(conn_.Execute(""), adErrNoCommand);
 }
@@ -253,7 +260,7 @@ TEST_P(ProviderBehaviour, EditOfARowChangedMeanwhileIsRefused) {
   other->Execute("UPDATE " + Q(t) + " SET name = 'theirs' WHERE id = 5");
 
   rs->Fields().Item("name").SetValue(Value("mine"));
-  EXPECT_DB_ERROR(rs->Update(), adErrRowCannotBeLocated);
+  EXPECT_EQ(Failure([&] { rs->Update(); }).Kind(), ErrorKind::Conflict);
   EXPECT_EQ(NameOfId(*other, t, 5), "theirs");
   EXPECT_EQ(rs->EditMode(), adEditInProgress) << "the refused edit is kept, not dropped";
   EXPECT_DB_ERROR(rs->MoveNext(), adErrRowCannotBeLocated);
@@ -369,6 +376,7 @@ TEST_P(ProviderBehaviour, InterruptCancelsTheRunningStatementAndTheConnectionGoe
     ADD_FAILURE() << "not interrupted";
   } catch (const DbError& e) {
     EXPECT_EQ(e.Number(), adErrOperationCanceled) << e.Description();
+    EXPECT_EQ(e.Kind(), ErrorKind::Cancelled);
   }
   ended = true;
   stopper.join();
@@ -404,8 +412,8 @@ TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
   Other()->Execute("SELECT pg_terminate_backend(" + Scalar(conn_, "SELECT pg_backend_pid()") + ")");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(conn_.Execute("SELECT 1"), DbError);
-  EXPECT_THROW(conn_.Execute("SELECT 1"), DbError);
-  EXPECT_THROW(rs->AbsolutePosition(5000), DbError);
+  EXPECT_EQ(Failure([&] { conn_.Execute("SELECT 1"); }).Kind(), ErrorKind::ConnectionFailed);
+  EXPECT_EQ(Failure([&] { rs->AbsolutePosition(5000); }).Kind(), ErrorKind::ConnectionFailed);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   conn_.Close();
   conn_.Open();
