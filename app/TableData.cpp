@@ -43,7 +43,7 @@ void Reach(db::Recordset& rs, std::int64_t position) {
   try {
     rs.AbsolutePosition(position);
   } catch (const db::DbError& e) {
-    if (e.Number() != db::adErrNoCurrentRecord) throw;
+    if (e.Kind() != db::ErrorKind::NoCurrentRecord) throw;
   }
 }
 

@@ -290,7 +290,7 @@ bool RecordsetModel::RowExists(std::int64_t row) const {
     source_->AbsolutePosition(row + 1);
     return true;
   } catch (const db::DbError& e) {
-    if (e.Number() == db::adErrNoCurrentRecord) return false;
+    if (e.Kind() == db::ErrorKind::NoCurrentRecord) return false;
     throw;
   }
 }
