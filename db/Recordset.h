@@ -76,7 +76,9 @@ class Recordset {
   void Close();
   long State() const;
 
-  // Navigation. MoveFirst on an empty result raises adErrNoCurrentRecord.
+  // Navigation. Open and every move read the row they arrive on, so what follows
+  // (Eof, BOF, the values) only reports. MoveFirst on an empty result raises
+  // adErrNoCurrentRecord.
   void MoveFirst();
   void MoveNext();
   void MovePrevious();
@@ -114,7 +116,8 @@ class Recordset {
   void RequireOpen() const;
   void RequireCurrent() const;
   const ColumnInfo& Column(int index) const;
-  bool RowAt(std::int64_t row) const;
+  bool RowAt(std::int64_t row);
+  void Place(std::int64_t position);
   void WritePending();
   std::int64_t KnownOrProbedCount();
 
@@ -123,7 +126,8 @@ class Recordset {
   std::unique_ptr<Result> result_;
   std::shared_ptr<Provider> session_;  // keeps the session alive while rows are read
   std::int64_t position_ = 0;  // 0-based; -1 at BOF; == row count at EOF
-  mutable std::int64_t positioned_ = -1;  // the row the result was last positioned on
+  bool rowHere_ = false;       // the row at position_ (at 0 from BOF) exists
+  std::int64_t positioned_ = -1;  // the row the result was last positioned on
   std::vector<std::pair<int, Value>> pending_;
 };
 

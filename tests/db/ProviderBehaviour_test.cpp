@@ -16,6 +16,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
+#include "db/RowPager.h"
 #include "tests/Scratch.h"
 #include "tests/db/Failure.h"
 
@@ -203,7 +204,7 @@ TEST_P(ProviderBehaviour, MillionRowsOpenWithoutReadingThemAll) {
   int i = 0;
   for (const std::string& t : {small, big}) {
     auto rs = OpenTable(t, conn_);
-    EXPECT_EQ(rs->RowsRead(), 0) << "Open read rows";
+    EXPECT_LE(rs->RowsRead(), RowPager::kBaseRows) << "Open read past the first page";
     rs->MoveFirst();
     EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), "1");
     readAtFirstRow[i++] = rs->RowsRead();
