@@ -22,11 +22,7 @@ QString Text(const db::Field& field) { return Q(field.GetValue().ToText()); }
 
 // A catalogue without a schema column still lists its tables, unqualified.
 std::optional<db::Field> FindField(const db::Fields& fields, std::string_view name) {
-  try {
-    return fields.Item(name);
-  } catch (const db::DbError&) {
-    return std::nullopt;
-  }
+  return fields.Find(name);
 }
 
 // The schema the catalogue gave for the table, when it is the selected row.

@@ -31,11 +31,8 @@ class BusyPointer {
 // The connection's own quoting; without an open connection the standard one, and
 // the open of the query then reports the missing connection.
 std::string Quoted(const db::Connection& conn, std::string_view name) {
-  try {
-    return conn.QuoteIdentifier(name);
-  } catch (const db::DbError&) {
-    return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
-  }
+  if (conn.State() == db::adStateOpen) return conn.QuoteIdentifier(name);
+  return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
 }
 
 // Positions on the 1-based row, when the result has one.

@@ -87,11 +87,16 @@ Field Fields::Item(long index) const {
   return Field(rs_, static_cast<int>(index));
 }
 
-Field Fields::Item(std::string_view name) const {
+std::optional<Field> Fields::Find(std::string_view name) const {
   rs_->RequireOpen();
   const auto& columns = rs_->result_->columns();
   for (std::size_t i = 0; i < columns.size(); ++i)
     if (SameName(columns[i].name, name)) return Field(rs_, static_cast<int>(i));
+  return std::nullopt;
+}
+
+Field Fields::Item(std::string_view name) const {
+  if (std::optional<Field> f = Find(name)) return *f;
   throw errors::ItemNotFound("\"" + std::string(name) + "\"");
 }
 
@@ -201,15 +206,20 @@ std::int64_t Recordset::AbsolutePosition() const {
 }
 
 void Recordset::AbsolutePosition(std::int64_t position) {
+  if (!TryAbsolutePosition(position)) throw errors::NoCurrentRecord();
+}
+
+bool Recordset::TryAbsolutePosition(std::int64_t position) {
   RequireOpen();
   if (position < 1) throw errors::InvalidArgument("AbsolutePosition " + std::to_string(position));
   WritePending();
-  if (!RowAt(position - 1)) {
-    if (rowHere_) RowAt(std::max<std::int64_t>(position_, 0));  // the values read stay those of the current row
-    throw errors::NoCurrentRecord();
+  if (RowAt(position - 1)) {
+    position_ = position - 1;
+    rowHere_ = true;
+    return true;
   }
-  position_ = position - 1;
-  rowHere_ = true;
+  if (rowHere_) RowAt(std::max<std::int64_t>(position_, 0));  // the values read stay those of the current row
+  return false;
 }
 
 std::int64_t Recordset::RecordCount() {

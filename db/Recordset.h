@@ -44,6 +44,8 @@ class Fields {
   // By 0-based position or by name (case-insensitive); adErrItemNotFound otherwise.
   Field Item(long index) const;
   Field Item(std::string_view name) const;
+  // By name, for a field that may not be there.
+  std::optional<Field> Find(std::string_view name) const;
 
  private:
   friend class Recordset;
@@ -90,6 +92,8 @@ class Recordset {
   // moves there (adErrNoCurrentRecord past the end).
   std::int64_t AbsolutePosition() const;
   void AbsolutePosition(std::int64_t position);
+  // Moves there when there is such a row; false, staying put, when there is not.
+  bool TryAbsolutePosition(std::int64_t position);
   // -1 while the count is not known without reading every row. May ask the engine
   // to count (a whole pass over a table): KnownRecordCount never does.
   std::int64_t RecordCount();

@@ -166,6 +166,8 @@ TEST_P(ProviderBehaviour, FieldsReportTypeCodesAndSizes) {
   EXPECT_TRUE(rs->Eof());
   EXPECT_DB_ERROR(rs->MoveFirst(), adErrNoCurrentRecord);
   EXPECT_DB_ERROR(rs->Fields().Item("nope"), adErrItemNotFound);
+  EXPECT_FALSE(rs->Fields().Find("nope"));
+  EXPECT_EQ(rs->Fields().Find("C1")->Name(), "c1");
   EXPECT_DB_ERROR(rs->Fields().Item(Sql().types.size()), adErrItemNotFound);
 }
 
@@ -219,6 +221,9 @@ TEST_P(ProviderBehaviour, MillionRowsOpenWithoutReadingThemAll) {
   EXPECT_TRUE(rs->Eof());
   rs->AbsolutePosition(kRows / 2);
   EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(kRows / 2));
+  EXPECT_FALSE(rs->TryAbsolutePosition(kRows + 1));
+  EXPECT_FALSE(rs->TryAbsolutePosition(kRows * 2));
+  EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(kRows / 2)) << "a miss moved the row";
   EXPECT_LT(rs->RowsRead(), 2000) << "reaching far rows read the rows in between";
 }
 
