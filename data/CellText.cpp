@@ -83,8 +83,10 @@ db::Bytes FromHex(const std::string& s) {
   for (char c : s) {
     if (c == ' ') continue;
     const int d = Hex(c);
-    if (d < 0) throw db::DbError(db::adErrDataConversion, "Valore non valido per un campo binario: "
-                                                          "sono ammesse solo cifre esadecimali");
+    if (d < 0)
+      throw db::DbError(db::adErrDataConversion,
+                        "Valore non valido per un campo binario: sono ammesse solo cifre esadecimali",
+                        db::ErrorKind::InvalidValue);
     if (high < 0) {
       high = d;
     } else {
@@ -92,8 +94,9 @@ db::Bytes FromHex(const std::string& s) {
       high = -1;
     }
   }
-  if (high >= 0) throw db::DbError(db::adErrDataConversion, "Valore non valido per un campo binario: "
-                                                            "le cifre esadecimali vanno a coppie");
+  if (high >= 0)
+    throw db::DbError(db::adErrDataConversion, "Valore non valido per un campo binario: le cifre esadecimali vanno a coppie",
+                      db::ErrorKind::InvalidValue);
   return out;
 }
 

@@ -7,7 +7,6 @@
 
 #include "data/DataGrid.h"
 #include "data/RecordsetModel.h"
-#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "operations/OperationLog.h"
 #include "operations/OperationRunner.h"
@@ -26,13 +25,7 @@ class BusyPointer {
 };
 
 // Positions on the 1-based row, when the result has one.
-void Reach(db::Recordset& rs, std::int64_t position) {
-  try {
-    rs.AbsolutePosition(position);
-  } catch (const db::DbError& e) {
-    if (e.Number() != db::adErrNoCurrentRecord) throw;
-  }
-}
+void Reach(db::Recordset& rs, std::int64_t position) { rs.TryAbsolutePosition(position); }
 
 // What binding the grid reads first (its first block of rows, unless the count is
 // known, and the first screen), read while the progress window can still be shown: a

@@ -8,7 +8,6 @@
 #include <limits>
 #include <optional>
 
-#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "operations/CaughtError.h"
 #include "operations/OperationGate.h"
@@ -285,14 +284,6 @@ void RecordsetModel::fetchMore(const QModelIndex& parent) {
   }
 }
 
-bool RecordsetModel::RowExists(std::int64_t row) const {
-  try {
-    source_->AbsolutePosition(row + 1);
-    return true;
-  } catch (const db::DbError& e) {
-    if (e.Number() == db::adErrNoCurrentRecord) return false;
-    throw;
-  }
-}
+bool RecordsetModel::RowExists(std::int64_t row) const { return source_->TryAbsolutePosition(row + 1); }
 
 bool RecordsetModel::Busy() const { return gate_ && gate_->busy(); }

@@ -22,11 +22,13 @@ void Connection::Open() {
   const auto cs = ConnectionString::Parse(connectionString_);
   const auto name = cs.Get("Provider");
   if (!name || name->empty())
-    throw DbError(adErrProviderNotFound, "Provider non indicato: la stringa di connessione non ha la chiave Provider");
+    throw DbError(adErrProviderNotFound, "Provider non indicato: la stringa di connessione non ha la chiave Provider",
+                  ErrorKind::InvalidArgument);
   const ProviderFactory make = providers_(*name);
   if (!make)
     throw DbError(adErrProviderNotFound,
-                  "Provider sconosciuto: \"" + *name + "\" (disponibili: SQLite, PostgreSQL, ODBC)");
+                  "Provider sconosciuto: \"" + *name + "\" (disponibili: SQLite, PostgreSQL, ODBC)",
+                  ErrorKind::InvalidArgument);
   openInterrupted_ = false;
   std::shared_ptr<Provider> opened = make(cs, openInterrupted_);
   std::lock_guard lock(sessionMutex_);

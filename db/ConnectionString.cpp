@@ -158,7 +158,7 @@ DbError Malformed(const Scanned& p) {
     case Issue::UnclosedBrace: what = "parentesi graffa non chiusa nel valore di " + key; break;
     case Issue::None: break;
   }
-  return DbError(adErrInvalidArgument, "Stringa di connessione non valida: " + what + where);
+  return DbError(adErrInvalidArgument, "Stringa di connessione non valida: " + what + where, ErrorKind::InvalidArgument);
 }
 
 bool IsPasswordKey(std::string_view key) {

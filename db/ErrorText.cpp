@@ -38,4 +38,19 @@ std::string Scrub(std::string text, std::string_view secret) {
   return text;
 }
 
+ErrorKind KindOfSqlState(std::string_view state) {
+  const std::string_view cls = state.substr(0, 2);
+  if (cls == "22") return ErrorKind::InvalidValue;
+  if (cls == "23") return ErrorKind::Constraint;
+  if (state == "25006") return ErrorKind::ReadOnly;
+  if (state == "40001" || state == "40P01" || state == "55P03") return ErrorKind::Busy;
+  if (state == "42501") return ErrorKind::Other;  // a missing privilege: the statement itself is right
+  if (cls == "42") return ErrorKind::Syntax;
+  if (state == "57014" || state == "HY008") return ErrorKind::Cancelled;
+  if (state == "HYT00" || state == "HYT01") return ErrorKind::Timeout;
+  // 57P01-57P03: the server ended the session or is shutting down.
+  if (cls == "08" || state.starts_with("57P0")) return ErrorKind::ConnectionFailed;
+  return ErrorKind::Other;
+}
+
 }  // namespace db

@@ -1,6 +1,6 @@
 #pragma once
-// The layer's own failures, with the ADO numbers and one Italian text each, so that
-// every place raises the same words for the same fault.
+// The layer's own failures, with the ADO numbers, their kind and one Italian text
+// each, so that every place raises the same words for the same fault.
 #include <string>
 
 #include "db/Ado.h"
@@ -9,37 +9,40 @@
 namespace db::errors {
 
 inline DbError NoCurrentRecord() {
-  return DbError(adErrNoCurrentRecord, "Nessun record corrente: BOF o EOF è True");
+  return DbError(adErrNoCurrentRecord, "Nessun record corrente: BOF o EOF è True", ErrorKind::NoCurrentRecord);
 }
 inline DbError ItemNotFound(const std::string& item) {
-  return DbError(adErrItemNotFound, "Elemento non trovato nell'insieme: " + item);
+  return DbError(adErrItemNotFound, "Elemento non trovato nell'insieme: " + item, ErrorKind::ItemNotFound);
 }
 inline DbError ObjectClosed() {
-  return DbError(adErrObjectClosed, "Operazione non consentita se l'oggetto è chiuso");
+  return DbError(adErrObjectClosed, "Operazione non consentita se l'oggetto è chiuso", ErrorKind::ObjectClosed);
 }
 inline DbError ObjectOpen() {
   return DbError(adErrObjectOpen, "Operazione non consentita se l'oggetto è aperto");
 }
 inline DbError InvalidConnection() {
-  return DbError(adErrInvalidConnection, "Connessione chiusa o non valida per questa operazione");
+  return DbError(adErrInvalidConnection, "Connessione chiusa o non valida per questa operazione",
+                 ErrorKind::ObjectClosed);
 }
 inline DbError InvalidArgument(const std::string& what) {
-  return DbError(adErrInvalidArgument, "Argomento non valido: " + what);
+  return DbError(adErrInvalidArgument, "Argomento non valido: " + what, ErrorKind::InvalidArgument);
 }
 inline DbError NotAvailable(const std::string& what) {
-  return DbError(adErrFeatureNotAvailable, what);
+  return DbError(adErrFeatureNotAvailable, what, ErrorKind::NotSupported);
 }
 inline DbError NoCommand() {
-  return DbError(adErrNoCommand, "Nessun comando SQL da eseguire: il testo è vuoto");
+  return DbError(adErrNoCommand, "Nessun comando SQL da eseguire: il testo è vuoto", ErrorKind::InvalidArgument);
 }
 inline DbError StillExecuting() {
-  return DbError(adErrStillExecuting, "Operazione non consentita: è in corso un'altra operazione sul database");
+  return DbError(adErrStillExecuting, "Operazione non consentita: è in corso un'altra operazione sul database",
+                 ErrorKind::Busy);
 }
-inline DbError Canceled() { return DbError(adErrOperationCanceled, "Operazione annullata"); }
+inline DbError Canceled() { return DbError(adErrOperationCanceled, "Operazione annullata", ErrorKind::Cancelled); }
 inline DbError RowChanged() {
   return DbError(adErrRowCannotBeLocated,
                  "Impossibile aggiornare la riga: è stata modificata o eliminata da un altro utente "
-                 "dopo la lettura; i dati salvati sono rimasti invariati");
+                 "dopo la lettura; i dati salvati sono rimasti invariati",
+                 ErrorKind::Conflict);
 }
 
 }  // namespace db::errors

@@ -87,11 +87,16 @@ Field Fields::Item(long index) const {
   return Field(rs_, static_cast<int>(index));
 }
 
-Field Fields::Item(std::string_view name) const {
+std::optional<Field> Fields::Find(std::string_view name) const {
   rs_->RequireOpen();
   const auto& columns = rs_->result_->columns();
   for (std::size_t i = 0; i < columns.size(); ++i)
     if (SameName(columns[i].name, name)) return Field(rs_, static_cast<int>(i));
+  return std::nullopt;
+}
+
+Field Fields::Item(std::string_view name) const {
+  if (std::optional<Field> f = Find(name)) return *f;
   throw errors::ItemNotFound("\"" + std::string(name) + "\"");
 }
 
@@ -131,11 +136,14 @@ void Recordset::Open(const std::string& source, Connection& activeConnection, lo
 void Recordset::OpenResult(std::unique_ptr<Result> result, long lockType, std::shared_ptr<Provider> session) {
   if (State() == adStateOpen) throw errors::ObjectOpen();
   CheckLockType(lockType);
+  // Read here, not by the first Eof: whoever opens off the window's thread reads there.
+  const bool any = result->fetch(0);
   lockType_ = lockType;
   result_ = std::move(result);
   session_ = std::move(session);
   position_ = 0;
-  positioned_ = -1;
+  rowHere_ = any;
+  positioned_ = any ? 0 : -1;
   pending_.clear();
 }
 
@@ -155,40 +163,40 @@ long Recordset::State() const { return result_ ? adStateOpen : adStateClosed; }
 void Recordset::MoveFirst() {
   RequireOpen();
   WritePending();
-  position_ = 0;
-  if (!RowAt(0)) throw errors::NoCurrentRecord();
+  Place(0);
+  if (!rowHere_) throw errors::NoCurrentRecord();
 }
 
 void Recordset::MoveNext() {
   RequireOpen();
-  if (Eof()) throw errors::NoCurrentRecord();
+  if (!rowHere_) throw errors::NoCurrentRecord();
   WritePending();
-  ++position_;
+  Place(position_ + 1);
 }
 
 void Recordset::MovePrevious() {
   RequireOpen();
   if (BOF()) throw errors::NoCurrentRecord();
   WritePending();
-  --position_;
+  Place(position_ - 1);
 }
 
 void Recordset::MoveLast() {
   RequireOpen();
   WritePending();
   const std::int64_t count = KnownOrProbedCount();
-  position_ = count == 0 ? 0 : count - 1;
+  Place(count == 0 ? 0 : count - 1);
   if (count == 0) throw errors::NoCurrentRecord();
 }
 
 bool Recordset::Eof() const {
   RequireOpen();
-  return !RowAt(std::max<std::int64_t>(position_, 0));
+  return !rowHere_;
 }
 
 bool Recordset::BOF() const {
   RequireOpen();
-  return position_ < 0 || (position_ == 0 && !RowAt(0));
+  return position_ < 0 || (position_ == 0 && !rowHere_);
 }
 
 std::int64_t Recordset::AbsolutePosition() const {
@@ -198,11 +206,20 @@ std::int64_t Recordset::AbsolutePosition() const {
 }
 
 void Recordset::AbsolutePosition(std::int64_t position) {
+  if (!TryAbsolutePosition(position)) throw errors::NoCurrentRecord();
+}
+
+bool Recordset::TryAbsolutePosition(std::int64_t position) {
   RequireOpen();
   if (position < 1) throw errors::InvalidArgument("AbsolutePosition " + std::to_string(position));
   WritePending();
-  if (!RowAt(position - 1)) throw errors::NoCurrentRecord();
-  position_ = position - 1;
+  if (RowAt(position - 1)) {
+    position_ = position - 1;
+    rowHere_ = true;
+    return true;
+  }
+  if (rowHere_) RowAt(std::max<std::int64_t>(position_, 0));  // the values read stay those of the current row
+  return false;
 }
 
 std::int64_t Recordset::RecordCount() {
@@ -238,6 +255,7 @@ void Recordset::Resync() {
   pending_.clear();
   result_->refresh(position_);
   positioned_ = -1;
+  Place(position_);
   RequireCurrent();
 }
 
@@ -255,7 +273,8 @@ void Recordset::RequireOpen() const {
 
 void Recordset::RequireCurrent() const {
   RequireOpen();
-  if (position_ < 0 || !RowAt(position_)) Raise(&errors::NoCurrentRecord);
+  // positioned_ differs after a read that failed on the way.
+  if (position_ < 0 || !rowHere_ || positioned_ != position_) Raise(&errors::NoCurrentRecord);
 }
 
 const ColumnInfo& Recordset::Column(int index) const {
@@ -268,10 +287,17 @@ const ColumnInfo& Recordset::Column(int index) const {
 
 // The provider keeps one row positioned; every read goes through here so that the
 // position is the record set's own, whatever was fetched in between.
-bool Recordset::RowAt(std::int64_t row) const {
+bool Recordset::RowAt(std::int64_t row) {
   if (row == positioned_) return true;
   positioned_ = result_->fetch(row) ? row : -1;
   return positioned_ == row;
+}
+
+// Sets the position only once its row is read, so a failed read leaves it unchanged.
+void Recordset::Place(std::int64_t position) {
+  const bool here = RowAt(std::max<std::int64_t>(position, 0));
+  position_ = position;
+  rowHere_ = here;
 }
 
 void Recordset::WritePending() {

@@ -44,6 +44,8 @@ class Fields {
   // By 0-based position or by name (case-insensitive); adErrItemNotFound otherwise.
   Field Item(long index) const;
   Field Item(std::string_view name) const;
+  // By name, for a field that may not be there.
+  std::optional<Field> Find(std::string_view name) const;
 
  private:
   friend class Recordset;
@@ -76,7 +78,9 @@ class Recordset {
   void Close();
   long State() const;
 
-  // Navigation. MoveFirst on an empty result raises adErrNoCurrentRecord.
+  // Navigation. Open and every move read the row they arrive on, so what follows
+  // (Eof, BOF, the values) only reports. MoveFirst on an empty result raises
+  // adErrNoCurrentRecord.
   void MoveFirst();
   void MoveNext();
   void MovePrevious();
@@ -88,6 +92,8 @@ class Recordset {
   // moves there (adErrNoCurrentRecord past the end).
   std::int64_t AbsolutePosition() const;
   void AbsolutePosition(std::int64_t position);
+  // Moves there when there is such a row; false, staying put, when there is not.
+  bool TryAbsolutePosition(std::int64_t position);
   // -1 while the count is not known without reading every row. May ask the engine
   // to count (a whole pass over a table): KnownRecordCount never does.
   std::int64_t RecordCount();
@@ -114,7 +120,8 @@ class Recordset {
   void RequireOpen() const;
   void RequireCurrent() const;
   const ColumnInfo& Column(int index) const;
-  bool RowAt(std::int64_t row) const;
+  bool RowAt(std::int64_t row);
+  void Place(std::int64_t position);
   void WritePending();
   std::int64_t KnownOrProbedCount();
 
@@ -123,7 +130,8 @@ class Recordset {
   std::unique_ptr<Result> result_;
   std::shared_ptr<Provider> session_;  // keeps the session alive while rows are read
   std::int64_t position_ = 0;  // 0-based; -1 at BOF; == row count at EOF
-  mutable std::int64_t positioned_ = -1;  // the row the result was last positioned on
+  bool rowHere_ = false;       // the row at position_ (at 0 from BOF) exists
+  std::int64_t positioned_ = -1;  // the row the result was last positioned on
   std::vector<std::pair<int, Value>> pending_;
 };
 

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "db/Connection.h"
-#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/SqlText.h"
 #include "operations/OperationLog.h"
@@ -22,15 +21,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QString Text(const db::Field& field) { return Q(field.GetValue().ToText()); }
 
-// A catalogue without a schema column still lists its tables, unqualified.
-std::optional<db::Field> FindField(const db::Fields& fields, std::string_view name) {
-  try {
-    return fields.Item(name);
-  } catch (const db::DbError&) {
-    return std::nullopt;
-  }
-}
-
 // The schema the catalogue gave for the table, when it is the selected row.
 QString SchemaOfSelected(const ListView& tables, const QString& table) {
   const ListItem item = tables.SelectedItem();
@@ -40,11 +30,8 @@ QString SchemaOfSelected(const ListView& tables, const QString& table) {
 // The connection's own quoting; without an open connection the standard one, and
 // the open of the query then reports the missing connection.
 std::string Quoted(const db::Connection& conn, std::string_view name) {
-  try {
-    return conn.QuoteIdentifier(name);
-  } catch (const db::DbError&) {
-    return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
-  }
+  if (conn.State() == db::adStateOpen) return conn.QuoteIdentifier(name);
+  return db::sql::QuoteIdentifier(db::sql::Dialect{}, name);
 }
 
 }  // namespace
@@ -56,14 +43,13 @@ void CatalogueBrowser::LeggiTabelle() {
     DoEvents();
     LwTabelle_.ListItems().Clear();
     std::unique_ptr<db::Recordset> rs;
-    runner_.Run([&] {
-      rs = conn_.OpenSchema(db::adSchemaTables);
-      rs->Eof();  // the catalogue query runs here, off the window's thread; the rows are read below
-    });
+    // The catalogue query and its first rows run off the window's thread; the rest are read below.
+    runner_.Run([&] { rs = conn_.OpenSchema(db::adSchemaTables); });
     const db::Fields fields = rs->Fields();
     const db::Field name = fields.Item("TABLE_NAME");
     const db::Field type = fields.Item("TABLE_TYPE");
-    const std::optional<db::Field> schemaName = FindField(fields, "TABLE_SCHEMA");
+    // A catalogue without a schema column still lists its tables, unqualified.
+    const std::optional<db::Field> schemaName = fields.Find("TABLE_SCHEMA");
     // A new database has no tables: an empty list, not a failure.
     if (!rs->Eof()) {
       rs->MoveFirst();

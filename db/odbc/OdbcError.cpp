@@ -17,8 +17,9 @@ long NumberFor(std::string_view state, SQLINTEGER native) {
 }  // namespace
 
 DbError Diagnostics(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view secret) {
-  std::string text;
+  std::string text, firstState;
   long number = 0;
+  SQLINTEGER firstNative = 0;
   SQLCHAR state[6] = {};
   SQLCHAR message[SQL_MAX_MESSAGE_LENGTH + 1] = {};
   SQLINTEGER native = 0;
@@ -26,7 +27,11 @@ DbError Diagnostics(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std:
   for (SQLSMALLINT i = 1; handle && SQLGetDiagRec(handleType, handle, i, state, &native, message, sizeof message,
                                                    &length) == SQL_SUCCESS; ++i) {
     const std::string_view s(reinterpret_cast<const char*>(state));
-    if (i == 1) number = NumberFor(s, native);
+    if (i == 1) {
+      number = NumberFor(s, native);
+      firstState = s;
+      firstNative = native;
+    }
     if (!text.empty()) text += ' ';
     text += "[" + std::string(s) + "] " + OneLine(reinterpret_cast<const char*>(message));
   }
@@ -34,7 +39,7 @@ DbError Diagnostics(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std:
     number = adErrProviderFailed;
     text = rc == SQL_INVALID_HANDLE ? "Handle ODBC non valido" : "Errore ODBC senza diagnostica (codice " + std::to_string(rc) + ")";
   }
-  return DbError(number, Scrub(std::move(text), secret));
+  return DbError(number, Scrub(std::move(text), secret), KindOfSqlState(firstState), firstState, firstNative);
 }
 
 SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view secret) {

@@ -3,7 +3,7 @@
 // diagnostic records, "[SQLSTATE] message" each, and the first record's native
 // error number, or adErrProviderFailed when that is 0. Two states get the layer's
 // own numbers: HY008 (canceled) adErrOperationCanceled, HYT00/HYT01 (time-out)
-// adErrTimeout.
+// adErrTimeout. The kind follows from the first record's SQLSTATE (KindOfSqlState).
 #include <string_view>
 
 #include "db/DbError.h"

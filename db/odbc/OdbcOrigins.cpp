@@ -123,7 +123,8 @@ Described Describe(Session& s, const std::string& sql) {
   SQLSMALLINT n = 0;
   s.check(SQLNumResultCols(st.get(), &n), st.get());
   if (n == 0)
-    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute");
+    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute",
+                  ErrorKind::InvalidArgument);
   Described q;
   for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(n); ++c) {
     SQLCHAR name[512] = {};

@@ -128,9 +128,12 @@ SQLRETURN Session::run(SQLHSTMT stmt, Call call) {
   try {
     return check(call(), stmt);
   } catch (const DbError& e) {
-    if (interrupted_) throw DbError(adErrOperationCanceled, e.Description() + " (operazione annullata)");
+    if (interrupted_)
+      throw DbError(adErrOperationCanceled, e.Description() + " (operazione annullata)", ErrorKind::Cancelled,
+                    e.SqlState(), e.NativeCode());
     if (std::chrono::steady_clock::now() - started_ >= std::chrono::seconds(kQueryTimeout))
-      throw DbError(adErrTimeout, e.Description() + " (tempo scaduto: comando annullato dopo 30 secondi)");
+      throw DbError(adErrTimeout, e.Description() + " (tempo scaduto: comando annullato dopo 30 secondi)",
+                    ErrorKind::Timeout, e.SqlState(), e.NativeCode());
     throw;
   }
 }

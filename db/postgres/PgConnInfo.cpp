@@ -46,7 +46,8 @@ int Seconds(const std::string& key, const std::string& value) {
   auto [ptr, ec] = std::from_chars(value.data(), end, seconds);
   if (ec != std::errc() || ptr != end || seconds < 0 || seconds > kMaxSeconds)
     throw DbError(adErrInvalidArgument,
-                  "Valore non valido per " + key + ": \"" + value + "\" (secondi, da 0 a " + std::to_string(kMaxSeconds) + ")");
+                  "Valore non valido per " + key + ": \"" + value + "\" (secondi, da 0 a " + std::to_string(kMaxSeconds) + ")",
+                  ErrorKind::InvalidArgument);
   return seconds;
 }
 
@@ -56,7 +57,8 @@ std::string Keyword(const std::string& key, const std::vector<std::string>& libp
     if (s.key == normal) return std::string(s.keyword);
   for (const auto& k : libpqKeywords)
     if (Normal(k) == normal) return k;
-  throw DbError(adErrInvalidArgument, "Chiave sconosciuta per PostgreSQL nella stringa di connessione: \"" + key + "\"");
+  throw DbError(adErrInvalidArgument, "Chiave sconosciuta per PostgreSQL nella stringa di connessione: \"" + key + "\"",
+                ErrorKind::InvalidArgument);
 }
 
 void Set(ConnInfo& info, const std::string& keyword, const std::string& value) {

@@ -13,6 +13,13 @@ std::string Field(const PGresult* result, int code) {
   return text ? OneLine(text) : std::string();
 }
 
+// The engine's failure with its SQLSTATE, which the kind follows from.
+DbError Failure(long number, std::string text, std::string_view sqlstate,
+                ErrorKind kind = ErrorKind::Other) {
+  if (kind == ErrorKind::Other) kind = KindOfSqlState(sqlstate);
+  return DbError(number, std::move(text), kind, std::string(sqlstate), 0);
+}
+
 std::string Bracketed(std::string_view sqlstate, std::string_view message) {
   std::string text;
   if (!sqlstate.empty()) text.append("[").append(sqlstate).append("] ");
@@ -29,21 +36,27 @@ DbError ResultError(const PGresult* result, const PGconn* conn, StopReason reaso
     const char* message = result ? PQresultErrorMessage(result) : "";
     if (!*message && conn) message = PQerrorMessage(conn);
     bool lost = conn && PQstatus(conn) == CONNECTION_BAD;
-    return DbError(adErrProviderFailed, Bracketed(lost ? "08006" : "", OneLine(message)));
+    const std::string_view state = lost ? "08006" : "";
+    return Failure(adErrProviderFailed, Bracketed(state, OneLine(message)), state);
   }
   std::string text = Bracketed(sqlstate, Field(result, PG_DIAG_SEVERITY) + ": " + primary);
   if (auto detail = Field(result, PG_DIAG_MESSAGE_DETAIL); !detail.empty()) text += " DETAIL: " + detail;
   if (auto hint = Field(result, PG_DIAG_MESSAGE_HINT); !hint.empty()) text += " HINT: " + hint;
   if (sqlstate == kQueryCanceled && reason == StopReason::Timeout)
-    return DbError(adErrTimeout, text + " (tempo scaduto: comando annullato dopo Command Timeout)");
+    return Failure(adErrTimeout, text + " (tempo scaduto: comando annullato dopo Command Timeout)", sqlstate,
+                   ErrorKind::Timeout);
   if (sqlstate == kQueryCanceled && reason == StopReason::Interrupt)
-    return DbError(adErrOperationCanceled, text + " (operazione annullata)");
-  return DbError(adErrProviderFailed, text);
+    return Failure(adErrOperationCanceled, text + " (operazione annullata)", sqlstate);
+  return Failure(adErrProviderFailed, text, sqlstate);
 }
 
 DbError ConnectionError(const PGconn* conn, std::string_view sqlstate, std::string_view secret) {
   std::string message = conn ? OneLine(PQerrorMessage(conn)) : "memoria esaurita";
-  return DbError(adErrProviderFailed, Scrub(Bracketed(sqlstate, message), secret));
+  return Failure(adErrProviderFailed, Scrub(Bracketed(sqlstate, message), secret), sqlstate);
+}
+
+DbError StateError(long number, std::string_view sqlstate, std::string_view text, ErrorKind kind) {
+  return Failure(number, Bracketed(sqlstate, text), sqlstate, kind);
 }
 
 DbError ConnectTimeoutError(const PGconn* conn, std::string_view secret) {
@@ -52,8 +65,9 @@ DbError ConnectTimeoutError(const PGconn* conn, std::string_view secret) {
   const std::string server = !host.empty() && host.front() == '/'
                                  ? "on socket \"" + host + "/.s.PGSQL." + port + "\""
                                  : "at \"" + host + "\", port " + port;
-  return DbError(adErrProviderFailed,
-                 Scrub(Bracketed("08001", "connection to server " + server + " failed: timeout expired"), secret));
+  return Failure(adErrProviderFailed,
+                 Scrub(Bracketed("08001", "connection to server " + server + " failed: timeout expired"), secret),
+                 "08001");
 }
 
 }  // namespace db::pg

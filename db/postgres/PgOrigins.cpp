@@ -104,7 +104,8 @@ Described Describe(Session& s, const std::string& sql, bool findSources) {
   ResultPtr description = s.describe(sql);
   const int n = PQnfields(description.get());
   if (n == 0)
-    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute");
+    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute",
+                  ErrorKind::InvalidArgument);
   Described q;
   for (int c = 0; c < n; ++c) {
     const Oid oid = PQftype(description.get(), c);

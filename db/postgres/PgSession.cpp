@@ -92,8 +92,8 @@ bool Session::isOpen() const noexcept { return conn_ != nullptr; }
 void Session::requireUsable() const {
   if (!conn_) throw errors::InvalidConnection();
   if (lost_ || PQstatus(conn_.get()) == CONNECTION_BAD)
-    throw DbError(adErrProviderFailed,
-                  "[08006] La connessione al server PostgreSQL è stata persa: chiudere e riaprire la connessione");
+    throw StateError(adErrProviderFailed, "08006",
+                     "La connessione al server PostgreSQL è stata persa: chiudere e riaprire la connessione");
 }
 
 bool Session::inTransaction() const { return PQtransactionStatus(conn_.get()) != PQTRANS_IDLE; }
@@ -200,16 +200,19 @@ void Session::awaitSocket() {
     if (cancelIgnored()) {
       lost_ = true;
       ::shutdown(p.fd, SHUT_RDWR);
-      throw DbError(adErrOperationCanceled,
-                    "[08006] Operazione annullata: il server PostgreSQL non ha risposto e la connessione è stata "
-                    "chiusa; l'esito del comando non è noto: disconnettersi e riconnettersi");
+      throw StateError(adErrOperationCanceled, "08006",
+                       "Operazione annullata: il server PostgreSQL non ha risposto e la connessione è stata "
+                       "chiusa; l'esito del comando non è noto: disconnettersi e riconnettersi",
+                       ErrorKind::Cancelled);
     }
     if (silenceMs >= 0 && Clock::now() - since >= std::chrono::milliseconds(silenceMs)) break;
   }
   // The socket stays open until close(): the session is unusable from here on.
   lost_ = true;
-  throw DbError(adErrTimeout, "[08006] Il server PostgreSQL non risponde da " + std::to_string(silenceMs / 1000) +
-                                  " secondi: chiudere e riaprire la connessione");
+  throw StateError(adErrTimeout, "08006",
+                   "Il server PostgreSQL non risponde da " + std::to_string(silenceMs / 1000) +
+                       " secondi: chiudere e riaprire la connessione",
+                   ErrorKind::Timeout);
 }
 
 void Session::drainCopyOut() {

@@ -94,9 +94,11 @@ Prepared PrepareQuery(const Session& s, const std::string& sql) {
     throw errors::InvalidArgument("il testo contiene più di un'istruzione; una query ne ammette una sola");
   sqlite3_stmt* st = q.stmt.get();
   if (sqlite3_column_count(st) == 0)
-    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute");
+    throw DbError(adErrIllegalOperation, "Il comando non restituisce righe e non è stato eseguito: usare Execute",
+                  ErrorKind::InvalidArgument);
   if (!sqlite3_stmt_readonly(st))
-    throw DbError(adErrIllegalOperation, "Il comando modifica il database e non è stato eseguito: usare Execute");
+    throw DbError(adErrIllegalOperation, "Il comando modifica il database e non è stato eseguito: usare Execute",
+                  ErrorKind::InvalidArgument);
   for (int i = 0; i < sqlite3_column_count(st); ++i) {
     q.columns.push_back(Describe(st, i));
     const auto v = views.find({q.columns.back().baseSchema, q.columns.back().baseTable});

@@ -30,6 +30,21 @@ bool WantsCreate(const ConnectionString& cs) {
   throw errors::InvalidArgument("Create=" + *v + " (ammessi: Yes, No)");
 }
 
+ErrorKind KindOf(int primary) {
+  switch (primary) {
+    case SQLITE_CONSTRAINT: return ErrorKind::Constraint;
+    case SQLITE_READONLY: return ErrorKind::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ErrorKind::Busy;
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG: return ErrorKind::InvalidValue;
+    // The engine's code for a statement it cannot prepare as written; faults while
+    // running give it seldom.
+    case SQLITE_ERROR: return ErrorKind::Syntax;
+    default: return ErrorKind::Other;
+  }
+}
+
 }  // namespace
 
 void StatementFinalizer::operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
@@ -59,7 +74,8 @@ std::shared_ptr<Session> Session::Open(const ConnectionString& cs) {
     s->exec("SELECT 1 FROM sqlite_schema LIMIT 1");  // a file that is no database fails here, not later
   } catch (const DbError& e) {
     std::string hint = (rc & 0xff) == SQLITE_CANTOPEN && !create ? " (per creare un database nuovo: Create=Yes)" : "";
-    throw DbError(e.Number(), "Impossibile aprire il database \"" + *path + "\": " + e.Description() + hint);
+    throw DbError(e.Number(), "Impossibile aprire il database \"" + *path + "\": " + e.Description() + hint,
+                  e.Kind(), e.SqlState(), e.NativeCode());
   }
   return s;
 }
@@ -102,7 +118,8 @@ void Session::requireInPlace() const {
   if (moved)
     throw DbError(SQLITE_READONLY_DBMOVED,
                   "Il file del database è stato eliminato, spostato o sostituito dopo l'apertura della connessione: "
-                  "disconnettersi e riconnettersi");
+                  "disconnettersi e riconnettersi",
+                  ErrorKind::ReadOnly, "", SQLITE_READONLY_DBMOVED);
 }
 
 sqlite3* Session::db() const {
@@ -121,7 +138,7 @@ int Session::check(int rc) const {
     if ((extended & 0xff) == primary) number = extended;
     message = sqlite3_errmsg(db_.get());
   }
-  throw DbError(number, message);
+  throw DbError(number, message, KindOf(primary), "", number);
 }
 
 Statement Session::prepare(std::string_view sql, std::string_view* tail) const {

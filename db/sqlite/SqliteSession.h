@@ -48,7 +48,7 @@ class Session {
   sqlite3* db() const;
 
   // The one check of engine calls: a failing result code becomes DbError with the
-  // extended code as number and the engine's message.
+  // extended code as number and native code, its kind and the engine's message.
   int check(int rc) const;
 
   // One statement; `tail` receives what follows it in the text.

@@ -75,7 +75,7 @@ void OffsetSource::load(const RowKey*, bool, std::int64_t offset, std::int64_t l
       // The line breaks end a trailing "--" comment of the query inside the parentheses.
       paged_ = session_->prepare("SELECT * FROM (\n" + query_ + "\n) LIMIT ? OFFSET ?");
     } catch (const DbError& e) {
-      if ((e.Number() & 0xff) != SQLITE_ERROR) throw;  // busy, interrupted...: not a matter of syntax
+      if (e.Kind() != ErrorKind::Syntax) throw;  // busy, interrupted...: not a matter of the text
       stepped_ = session_->prepare(query_);
     }
   }

@@ -118,6 +118,7 @@ TEST_F(PostgresProvider, StopsARunawayCommandAtTheTimeout) {
   auto start = Clock::now();
   DbError e = Failure([&] { db->execute("SELECT pg_sleep(20)"); });
   EXPECT_EQ(e.Number(), adErrTimeout) << e.Description();
+  EXPECT_EQ(e.Kind(), ErrorKind::Timeout);
   EXPECT_NE(e.Description().find("[57014]"), std::string::npos) << e.Description();
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   db->execute("SELECT 1");  // the session goes on
