@@ -111,8 +111,16 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
     ended = true;
     Wake(loop);
   });
-  // Leaving the application ends every loop at once: wait on until the call is over.
-  while (!ended) loop.exec();
+  while (!ended) {
+    // Once the application is leaving no loop runs any more (exec returns -1 at
+    // once): waiting in a loop would spin a core, and there is no window left to
+    // wait for. The call is interrupted and awaited.
+    if (loop.exec() < 0) {
+      cancelled_ = true;
+      interrupter.Start();
+      break;
+    }
+  }
   worker.join();
   return failure;
 }

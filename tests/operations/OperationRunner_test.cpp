@@ -130,3 +130,13 @@ TEST(OperationRunner, AnInterruptThatHangsDoesNotHoldUpTheEnd) {
 }
 
 }  // namespace
+
+// Leaving the application while a call runs: no loop can wait any more, so the call
+// is interrupted and awaited instead of spinning on a loop that returns at once.
+TEST(OperationRunner, LeavingTheApplicationInterruptsTheCall) {
+  Fixture f;
+  QTimer::singleShot(20ms, [] { QCoreApplication::exit(0); });
+  EXPECT_THROW(f.runner.Run([&] { f.Slow(); }), db::DbError);
+  EXPECT_TRUE(f.stop);
+  EXPECT_TRUE(f.runner.Cancelled());
+}
