@@ -182,9 +182,9 @@ TEST_P(ProviderBehaviour, ValuesOfEveryTypeReadAsStoredAndWriteBack) {
       EXPECT_EQ(f.DefinedSize(), types[i].size);
       const Value v = f.GetValue();
       EXPECT_EQ(f.Text(), v.ToText());
-      if (types[i].text != "*") EXPECT_EQ(v.ToText(), types[i].text);
+      EXPECT_TRUE(types[i].text == "*" || v.ToText() == types[i].text) << v.ToText();
       const bool date = f.Type() == adDBTimeStamp || f.Type() == adDBDate || f.Type() == adDBTime;
-      if (date && !v.IsNull()) EXPECT_TRUE(v.Is<DateTime>());
+      EXPECT_TRUE(!date || v.IsNull() || v.Is<DateTime>());
     }
     rs->Fields().Item("name").SetValue(Value("x" + std::to_string(pass)));
     EXPECT_NO_THROW(rs->Update());
