@@ -1,4 +1,5 @@
-// What only SQLite shows: its files, its declared types and its catalogue. Runs on real files in a temporary folder.
+// What only SQLite shows: its files, its declared types and its catalogue, on real
+// files in a temporary folder.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -12,21 +13,12 @@
 #include "db/Recordset.h"
 #include "db/sqlite/SqliteTypes.h"
 #include "tests/Scratch.h"
+#include "tests/db/Failure.h"
 
 namespace db {
 namespace {
 
 namespace fs = std::filesystem;
-
-long ErrorOf(const std::function<void()>& f, std::string* description = nullptr) {
-  try {
-    f();
-  } catch (const DbError& e) {
-    if (description) *description = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 class SqliteProvider : public testing::Test {
  protected:
@@ -49,10 +41,10 @@ class SqliteProvider : public testing::Test {
 };
 
 TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {
-  std::string said;
   conn_.ConnectionString(Text("typo.db", ""));
-  EXPECT_EQ(ErrorOf([&] { conn_.Open(); }, &said), SQLITE_CANTOPEN);
-  EXPECT_NE(said.find("typo.db"), std::string::npos) << said;
+  DbError said = Failure([&] { conn_.Open(); });
+  EXPECT_EQ(said.Number(), SQLITE_CANTOPEN);
+  EXPECT_NE(said.Description().find("typo.db"), std::string::npos) << said.Description();
   EXPECT_FALSE(fs::exists(dir_.File("typo.db"))) << "a mistyped path left a new database behind";
 
   conn_.ConnectionString(Text("new.db", "; create = YES"));
@@ -62,7 +54,7 @@ TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {
 
   std::ofstream(dir_.File("text.db")) << "this is no database, just some text of some length to be a header";
   conn_.ConnectionString(Text("text.db", ""));
-  EXPECT_EQ(ErrorOf([&] { conn_.Open(); }) & 0xff, SQLITE_NOTADB);
+  EXPECT_EQ(Failure([&] { conn_.Open(); }).Number() & 0xff, SQLITE_NOTADB);
 
   const std::pair<std::string, long> refused[] = {
       {Text("x.db", ";Create=maybe"), adErrInvalidArgument},
@@ -73,10 +65,11 @@ TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {
   };
   for (const auto& [text, number] : refused) {
     conn_.ConnectionString(text);
-    EXPECT_EQ(ErrorOf([&] { conn_.Open(); }, &said), number) << text;
+    said = Failure([&] { conn_.Open(); });
+    EXPECT_EQ(said.Number(), number) << text;
     EXPECT_EQ(conn_.State(), adStateClosed);
   }
-  EXPECT_NE(said.find("Data Source"), std::string::npos) << said;
+  EXPECT_NE(said.Description().find("Data Source"), std::string::npos) << said.Description();
 }
 
 TEST(SqliteTypes, DeclaredTypesGiveAdoCodesAndSizes) {
@@ -183,7 +176,7 @@ TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
   const char* refused[] = {"DELETE FROM t", "SELECT 1; DELETE FROM t", "INSERT INTO t (n) VALUES ('c') RETURNING id"};
   for (const char* sql : refused) {
     Recordset rs;
-    EXPECT_NE(ErrorOf([&] { rs.Open(sql, conn_); }), 0) << sql;
+    Failure([&] { rs.Open(sql, conn_); });
     EXPECT_EQ(rs.State(), adStateClosed);
   }
   Recordset rs;
