@@ -18,12 +18,9 @@ const char* kShop =
 // Runs until it is stopped.
 const QString kEndless = "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT count(*) FROM c";
 
-class SlowCalls : public ::testing::Test {
+class SlowCalls : public ::testing::Test, protected SqliteWindow {
  protected:
-  void SetUp() override {
-    d.w->Conne(text, "", "");
-    d.NewLog();
-  }
+  SlowCalls() : SqliteWindow(kShop) {}
   // Presses "Annulla" at `ms`; tells whether the progress window was there to press.
   void PressAnnullaAt(int ms) {
     QTimer::singleShot(ms, [this] {
@@ -34,10 +31,6 @@ class SlowCalls : public ::testing::Test {
       if (progress) QTest::mouseClick(progress->findChild<QPushButton*>("cmdAnnulla"), Qt::LeftButton);
     });
   }
-  QTemporaryDir dir;
-  QString file = MakeSqlite(dir, "t.db", kShop);
-  QString text = SqliteText(file);
-  GridDriver d;
   bool progressShown = false;
   bool arrowOverAnnulla = false;
 };
@@ -91,15 +84,6 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
   EXPECT_EQ(SqliteScalar(file, "SELECT count(*) FROM t"), "5000");
   QTest::qWait(300);
   EXPECT_FALSE(d.w->isVisible());
-}
-
-TEST_F(SlowCalls, ACellBeingEditedIsWrittenBeforeAnOperationTakesTheConnection) {
-  d.RunSql("SELECT * FROM t");
-  d.Open(0, 1);
-  d.Type("77");
-  d.Trigger("mnuDisconnetti");
-  EXPECT_EQ(SqliteScalar(file, "SELECT v FROM t WHERE id = 1"), "77");
-  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
+#include <cmath>
 #include <memory>
 
 #include <QAction>
 #include <QGroupBox>
-#include <QHeaderView>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -19,6 +21,8 @@
 #include "layout/Twips.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/frmMainProbe.h"
+#include "tests/layout/MemoryPanes.h"
+#include "widgets/DoEvents.h"
 
 namespace {
 
@@ -35,95 +39,67 @@ class Window : public ::testing::Test {
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
   }
-};
 
-struct Design {
-  const char* name;
-  const char* kind;
-  const char* container;  // nullptr: the window's client area
-  const char* caption;
-  const char* accessibleName;
-  double left, top, width, height;
+  // The panes touch their bars and reach the useful edges, within a pixel.
+  void ExpectPanesFillTheWindow() {
+    const QSize outer = w->frameGeometry().size();
+    EXPECT_EQ(p.AltezzaUtile(), std::nearbyint(Twips(outer.height()) - 700));
+    EXPECT_EQ(p.LarghezzaUtile(), std::nearbyint(Twips(outer.width()) - 200));
+    const QRect tables = p.LwTabelle()->geometry();
+    EXPECT_EQ(tables.topLeft(), QPoint(0, 0));
+    EXPECT_EQ(tables.height(), Px(p.PercAltezzaTabelle() * Twips(outer.height()) / 100));
+    EXPECT_EQ(p.Im1()->y(), tables.bottom() + 1);
+    EXPECT_EQ(p.LwCampi()->y(), p.Im1()->geometry().bottom() + 1);
+    EXPECT_NEAR(p.LwCampi()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+    EXPECT_EQ(p.Im2()->x(), tables.right() + 1);
+    EXPECT_EQ(p.Data1()->x(), p.Im2()->geometry().right() + 1);
+    EXPECT_NEAR(p.Data1()->geometry().right() + 1, Px(p.LarghezzaUtile()), 1);
+    EXPECT_EQ(p.Im3()->y(), p.Data1()->geometry().bottom() + 1);
+    EXPECT_EQ(p.Im3()->x(), Px(2520));
+    EXPECT_EQ(p.Im3()->width(), Px(7695));
+    EXPECT_EQ(p.fraSQL()->y(), p.Im3()->geometry().bottom() + 1);
+    EXPECT_EQ(p.fraEvent()->y(), p.fraSQL()->geometry().bottom() + 1);
+    EXPECT_NEAR(p.fraEvent()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+  }
 };
-
-const Design kDesign[] = {
-    {"Data1", "DataGrid", nullptr, "", "Dati", 2580, 0, 5715, 3315},
-    {"LwCampi", "ListView", nullptr, "", "Campi", 0, 4320, 2295, 3015},
-    {"fraSQL", "QGroupBox", nullptr, "SQL", "SQL", 2520, 4320, 7695, 1455},
-    {"cmdDelete", "QPushButton", "fraSQL", "Cancella", "Cancella", 5640, 960, 975, 375},
-    {"cmdExecute", "QPushButton", "fraSQL", "Esegui", "Esegui", 6720, 960, 855, 375},
-    {"txtSQL", "QPlainTextEdit", "fraSQL", "", "SQL", 120, 240, 7455, 615},
-    {"LwTabelle", "ListView", nullptr, "", "Tabelle", 0, 0, 2295, 4095},
-    {"fraEvent", "QGroupBox", nullptr, "Eventi", "Eventi", 2520, 5760, 7695, 1575},
-    {"txtEvent", "ListView", "fraEvent", "", "Eventi", 120, 240, 7095, 1215},
-    {"Im3", "layout::SplitterBar", nullptr, "", "Divisore tra Dati e SQL", 2520, 4200, 7695, 50},
-    {"Im2", "layout::SplitterBar", nullptr, "", "Divisore tra le colonne", 2400, 0, 50, 7335},
-    {"Im1", "layout::SplitterBar", nullptr, "", "Divisore tra Tabelle e Campi", 0, 4200, 2295, 50},
-};
-
-QString Caption(const QWidget* c) {
-  if (auto* g = qobject_cast<const QGroupBox*>(c)) return g->title();
-  if (auto* b = qobject_cast<const QPushButton*>(c)) return b->text();
-  return {};
-}
 
 }  // namespace
 
+// Until shown, every pane stands at its design place, and the proportions come from
+// those places in an estimated frame.
 TEST_F(Window, ControlsStandAtTheirDesignPlacesUntilShown) {
-  EXPECT_EQ(w->windowTitle(), "Cartavo");
-  for (const Design& d : kDesign) {
-    SCOPED_TRACE(d.name);
-    auto* c = w->findChild<QWidget*>(d.name);
-    ASSERT_NE(c, nullptr);
-    EXPECT_TRUE(c->inherits(d.kind));
-    const QWidget* container = d.container ? w->findChild<QWidget*>(d.container) : w->centralWidget();
-    EXPECT_EQ(c->parentWidget(), container);
-    EXPECT_EQ(Caption(c), d.caption);
-    EXPECT_EQ(c->accessibleName(), d.accessibleName);
-    EXPECT_EQ(c->geometry(), QRect(Px(d.left), Px(d.top), Px(d.width), Px(d.height)));
+  MemoryPanes design(0, 0);
+  design.PlaceAtDesign();
+  const char* names[] = {"LwTabelle", "LwCampi", "Data1", "fraSQL", "fraEvent", "txtSQL",
+                         "cmdExecute", "cmdDelete", "txtEvent", "Im1", "Im2", "Im3"};
+  for (int i = 0; i < layout::kPaneCount; ++i) {
+    using enum layout::Edge;
+    const auto pane = static_cast<layout::Pane>(i);
+    auto* c = w->findChild<QWidget*>(names[i]);
+    ASSERT_NE(c, nullptr) << names[i];
+    EXPECT_EQ(c->geometry(), QRect(Px(design.Get(pane, Left)), Px(design.Get(pane, Top)), Px(design.Get(pane, Width)),
+                                   Px(design.Get(pane, Height))))
+        << names[i];
   }
-  // The design client area lies below the menu bar.
   EXPECT_EQ(w->size(), QSize(Px(10245), Px(7395) + w->menuBar()->sizeHint().height()));
-  for (const ListView* list : {p.LwTabelle(), p.LwCampi(), p.txtEvent()})
-    EXPECT_NEAR(list->ColumnHeaders(2).Width(), 1440, Twips(1)) << list->objectName().toStdString();
-  EXPECT_NEAR(p.txtEvent()->ColumnHeaders(1).Width(), 1700, Twips(1));
-  EXPECT_EQ(p.LwCampi()->ColumnHeaders(3).Text(), "Dimens.");
-  // Taken before the window is shown, from an estimate of the frame.
   EXPECT_EQ(p.PercAltezzaTabelle(), 51);
   EXPECT_EQ(p.PercLarghezzaTabelle(), 22);
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
-  EXPECT_EQ(p.Im1()->cursor().shape(), Qt::SizeVerCursor);
-  EXPECT_EQ(p.Im2()->cursor().shape(), Qt::SizeHorCursor);
-  EXPECT_EQ(p.Im3()->cursor().shape(), Qt::SizeVerCursor);
 }
 
 TEST_F(Window, MenusAndPictures) {
-  struct Item { QAction* action; const char* caption; QAction* parent; };
-  const Item items[] = {
-      {p.mnuFile(), "&File", nullptr},
-      {p.mnuConnetti(), "&Connetti", p.mnuFile()},
-      {p.mnuDisconnetti(), "&Disconnetti", p.mnuFile()},
-      {p.mnuEsci(), "&Esci", p.mnuFile()},
-      {p.mnuAzioni(), "&Azioni", nullptr},
-      {p.mnuLeggiTabelle(), "Leggi &Tabelle", p.mnuAzioni()},
-      {p.mnuSepBar0(), "", p.mnuAzioni()},
-      {p.mnuLeggiDatiTabella(), "Leggi &Dati Tabella", p.mnuAzioni()},
-  };
-  for (const Item& i : items) {
-    SCOPED_TRACE(i.caption);
-    EXPECT_EQ(i.action->text(), i.caption);
-    EXPECT_TRUE(i.action->shortcut().isEmpty());
-    const QList<QAction*> siblings = i.parent ? i.parent->menu()->actions() : w->menuBar()->actions();
-    EXPECT_TRUE(siblings.contains(i.action));
-  }
-  EXPECT_TRUE(p.mnuSepBar0()->isSeparator());
+  const std::pair<QAction*, QAction*> items[] = {
+      {p.mnuFile(), nullptr},          {p.mnuConnetti(), p.mnuFile()},      {p.mnuDisconnetti(), p.mnuFile()},
+      {p.mnuEsci(), p.mnuFile()},      {p.mnuAzioni(), nullptr},            {p.mnuLeggiTabelle(), p.mnuAzioni()},
+      {p.mnuSepBar0(), p.mnuAzioni()}, {p.mnuLeggiDatiTabella(), p.mnuAzioni()}};
+  for (const auto& [action, parent] : items)
+    EXPECT_TRUE((parent ? parent->menu()->actions() : w->menuBar()->actions()).contains(action)) << action->text().toStdString();
 
   ImageList* images = p.ImageList1();
   ASSERT_EQ(images->Count(), 6);
   QList<QImage> pictures;
   for (int i = 1; i <= 6; ++i) {
     const QImage img = images->ListImages(i).pixmap(16, 16).toImage();
-    EXPECT_EQ(img.size(), QSize(16, 16));
     EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0) << i;  // transparent background
     EXPECT_FALSE(pictures.contains(img)) << i;
     pictures.append(img);
@@ -211,9 +187,74 @@ TEST_F(Window, EventLogLinesAndTheirMessageBox) {
   EXPECT_EQ(markup.text, "<b>near \"<\": syntax error</b>");
   EXPECT_EQ(markup.format, Qt::PlainText);
 
-  // A new line does not take the selection; the log keeps every line.
-  for (int i = 0; i < 500; ++i) p.ScriviEvento(QString::number(i), 0, false);
+  // A new line does not take the selection; a long session's log keeps every line,
+  // and its last is reached and read like the first.
+  for (int i = 0; i < 100000; ++i) p.ScriviEvento(QString::number(i), i, true);
   EXPECT_EQ(log->SelectedItem().Index(), 5);
-  EXPECT_EQ(lines.Count(), 505);
-  EXPECT_EQ(lines.Item(505).SubItems(1), "499");
+  ASSERT_EQ(lines.Count(), 100005);
+  log->scrollToBottom();
+  log->setCurrentIndex(log->model()->index(100004, 1));
+  EXPECT_EQ(log->SelectedItem().Text(), "Err. n.99999");
+  EXPECT_EQ(CaptureMessageBox([&] { p.txtEvent_DblClick(); }).text, "99999");
+}
+
+// Called for every row of a long read: within its interval a call returns at once,
+// and pending events wait for a later one.
+TEST(DoEvents, ProcessesPendingEventsOnlyOnceItsIntervalHasPassed) {
+  QTest::qWait(20);
+  int delivered = 0;
+  QTimer::singleShot(0, [&] { ++delivered; });
+  DoEvents();
+  EXPECT_EQ(delivered, 1);
+  QElapsedTimer clock;
+  clock.start();
+  QTimer::singleShot(0, [&] { ++delivered; });
+  DoEvents();
+  if (clock.elapsed() < 10) {
+    EXPECT_EQ(delivered, 1);
+  }
+  while (delivered < 2) DoEvents();
+}
+
+TEST_F(Window, PanesFillTheWindowWhenShownAndAfterEveryResize) {
+  ShowActive();
+  ExpectPanesFillTheWindow();
+  w->resize(1000, 760);
+  ExpectPanesFillTheWindow();
+  // Shrinking and growing back gives back the same layout.
+  const QRect sql = p.fraSQL()->geometry();
+  w->resize(300, 200);
+  w->resize(1000, 760);
+  EXPECT_EQ(p.fraSQL()->geometry(), sql);
+}
+
+TEST_F(Window, SplitterBarsActOnTheReleaseOfTheLeftButton) {
+  ShowActive();
+  layout::SplitterBar* bar = p.Im1();
+  const int tablesBefore = p.LwTabelle()->height();
+  const double outerHeight = Twips(w->frameGeometry().height());
+
+  // Pressed on the bar, moved, released 20 pixels below its top, outside it: nothing
+  // moves before the release.
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 1));
+  QTest::mouseMove(bar, QPoint(5, 20));
+  EXPECT_EQ(p.LwTabelle()->height(), tablesBefore);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 20));
+  const qint16 expected = std::nearbyint((Twips(tablesBefore) + Twips(20)) / outerHeight * 100);
+  EXPECT_EQ(p.PercAltezzaTabelle(), expected);
+  EXPECT_EQ(p.LwTabelle()->height(), Px(expected * outerHeight / 100));
+
+  // The right button changes nothing.
+  const QRect grid = p.Data1()->geometry();
+  QTest::mousePress(p.Im3(), Qt::RightButton, {}, QPoint(5, 1));
+  QTest::mouseRelease(p.Im3(), Qt::RightButton, {}, QPoint(5, 60));
+  EXPECT_EQ(p.PercAltezzaGriglia(), 41);
+  EXPECT_EQ(p.Data1()->geometry(), grid);
+
+  // A release with Shift held left of the left column's start gives it no width.
+  QTest::mousePress(p.Im2(), Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 5));
+  QTest::mouseRelease(p.Im2(), Qt::LeftButton, Qt::ShiftModifier, QPoint(-p.Im2()->x(), 5));
+  EXPECT_EQ(p.PercLarghezzaTabelle(), 0);
+  EXPECT_EQ(p.LwTabelle()->width(), 0);
+  EXPECT_EQ(p.Data1()->x(), p.Im2()->width());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/CellText.h"
+#include "data/SqlCommand.h"
 #include "db/Ado.h"
 #include "db/DbError.h"
 
@@ -67,6 +68,22 @@ TEST(CellText, ColumnWidthsAreBounded) {
   EXPECT_EQ(data::ColumnChars(db::adLongVarChar, 2147483647), data::kMaxColumnChars);
   EXPECT_EQ(data::ColumnChars(db::adVarChar, -1), data::kMaxColumnChars);
   EXPECT_EQ(data::ColumnChars(db::adVarChar, 1), data::kMinColumnChars);
+}
+
+TEST(SqlCommand, TrimRemovesSpacesOnly) {
+  EXPECT_EQ(data::TrimSpaces("   select 1  "), "select 1");
+  EXPECT_EQ(data::TrimSpaces("\tSELECT 1\n "), "\tSELECT 1\n");
+  EXPECT_EQ(data::TrimSpaces("    "), "");
+  EXPECT_EQ(data::TrimSpaces(""), "");
+}
+
+TEST(SqlCommand, SixCharactersDecideAQuery) {
+  for (const char* query : {"SELECT * FROM t", "select 1", "SeLeCt", "SELECTED", "select\n1"})
+    EXPECT_TRUE(data::IsQuery(query)) << query;
+  for (const char* command : {"\tSELECT 1", "\nselect 1", "WITH x AS (SELECT 1) SELECT * FROM x", "(SELECT 1)",
+                              "SELEC", "", "UPDATE t SET a = 1", "SÉLECT 1"})
+    EXPECT_FALSE(data::IsQuery(command)) << command;
+  EXPECT_TRUE(data::IsQuery(data::TrimSpaces("   select * from t")));
 }
 
 }  // namespace

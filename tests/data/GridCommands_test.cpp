@@ -96,10 +96,13 @@ TEST_P(GridCommands, DeleteAndBackspaceOnASelectionChangeNothing) {
 
 TEST_P(GridCommands, ARefusedWriteShowsWhatIsStoredNow) {
   other.Execute("UPDATE " + kTable + " SET nome = 'fuori' WHERE id = 3");
+  d.NewLog();
   d.Open(2, 1);
   d.Type("mio");
   Press(Qt::Key_Down);
   ASSERT_EQ(d.refused.size(), 1);
+  EXPECT_TRUE(d.refused[0].contains("modificata")) << d.refused[0].toStdString();
+  EXPECT_TRUE(d.NewLog().empty()) << "a refused edit is not an operation of the log";
   EXPECT_EQ(d.Cell(2, 1), "fuori");
   EXPECT_EQ(Stored(3), "fuori");
 }

@@ -55,6 +55,18 @@ class GridDriver : public WindowDriver {
   QStringList refused;
 };
 
+// A window connected to a SQLite file that sqlite3 made from sql, its log read so far.
+class SqliteWindow {
+ public:
+  explicit SqliteWindow(const char* sql) : file(MakeSqlite(dir, "t.db", sql)), text(SqliteText(file)) {
+    d.w->Conne(text, "", "");
+    d.NewLog();
+  }
+  QTemporaryDir dir;
+  QString file, text;
+  GridDriver d;
+};
+
 // The first column of the first row of a query, read by sqlite3 on its own connection.
 inline QString SqliteScalar(const QString& file, const QString& sql) {
   sqlite3* raw = nullptr;

@@ -9,9 +9,8 @@
 #include "db/Ado.h"
 #include "db/DbError.h"
 #include "db/Provider.h"
-#include "db/RowPager.h"
 #include "db/SqlText.h"
-#include "db/odbc/OdbcSources.h"
+#include "db/odbc/OdbcResult.h"
 #include "tests/Scratch.h"
 #include "tests/db/Failure.h"
 
@@ -51,20 +50,6 @@ TEST(OdbcProvider, SplitsScriptsForDriversThatRunOneStatementACall) {
   EXPECT_EQ(At(*db, "SELECT count(*) FROM t"), Value(3)) << "statements before the failing one stay done";
 }
 
-TEST(OdbcProvider, WritesBackRowsWhoseFloatingPointValuesTheDriverRounds) {
-  scratch::Dir dir;
-  auto db = FreshSqlite(dir);
-  db->execute("CREATE TABLE t(id INTEGER PRIMARY KEY, r REAL, d DATETIME, name TEXT);"
-              "INSERT INTO t VALUES (1, 1.0 / 7, '2024-05-31 13:45:00', 'a')");
-  auto r = db->query("SELECT * FROM t");
-  ASSERT_TRUE(r->fetch(0));
-  EXPECT_EQ(r->value(2).ToText(), "2024-05-31 13:45:00");
-  EXPECT_TRUE(r->value(2).Is<DateTime>());
-  r->update(0, {{3, Value("b")}});
-  EXPECT_EQ(r->value(3), Value("b"));
-  EXPECT_EQ(At(*db, "SELECT name FROM t"), Value("b"));
-}
-
 // The password in failed connections is Credentials_test's.
 TEST(OdbcProvider, ConnectionFailuresComeFromTheDriverManager) {
   DbError e = Failure([] { Open("Provider=ODBC;DSN=cartavo_no_such_dsn"); });
@@ -72,27 +57,49 @@ TEST(OdbcProvider, ConnectionFailuresComeFromTheDriverManager) {
   EXPECT_NE(e.Description().find("[IM002] [unixODBC][Driver Manager]"), std::string::npos) << e.Description();
 }
 
-// Engines without LIMIT run the query again for each page and fetch past the rows
-// before it. Every driver here has LIMIT, so the source is run on SQLite's; the query
-// ends in a LIMIT of its own, which one more would break.
-TEST(OdbcProvider, WithoutLimitPagesStepThroughTheQuery) {
+// Engines without LIMIT: each page runs the query as it is and fetches past the rows
+// before it, and no table is paged by its key. Every driver here has LIMIT, so
+// SQLite's is told it has none (the session is not const, only its accessor). A
+// PRAGMA runs only as it is, never inside another SELECT; a query that ends in LIMIT
+// takes no second one.
+TEST(OdbcProvider, WithoutLimitEveryPageRunsTheQueryAsItIs) {
   scratch::Dir dir;
   auto session = std::make_shared<odbc::Session>("DRIVER={SQLite3};Database=" + dir.File("t.db"), "");
-  for (const char* sql : {"CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)",
-                          "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 3000) "
-                          "INSERT INTO t SELECT i, 'v' || i FROM c"})
+  const_cast<odbc::EngineInfo&>(session->info()).dialect.limitOffset = false;
+  std::string wide = "CREATE TABLE w (c0 INTEGER PRIMARY KEY";
+  for (int c = 1; c < 300; ++c) wide += ", c" + std::to_string(c);
+  for (const std::string& sql : {wide + ")", std::string("CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)"),
+                                 std::string("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < "
+                                             "3000) INSERT INTO t SELECT i, 'v' || i FROM c")})
     session->execDirect(session->statement().get(), sql);
-  odbc::StepSource source(session, "SELECT id, v FROM t ORDER BY id DESC LIMIT 2500");
-  RowPager pager(source, 2);
+
+  auto columns = odbc::OdbcResult::Open(session, "PRAGMA table_info(w)");
+  for (std::int64_t row : {299, 0, 150}) {
+    ASSERT_TRUE(columns->fetch(row)) << row;
+    EXPECT_EQ(columns->value(1).ToText(), "c" + std::to_string(row));
+  }
+  EXPECT_FALSE(columns->fetch(300));
+
+  auto r = odbc::OdbcResult::Open(session, "SELECT id, v FROM t ORDER BY id DESC LIMIT 2500");
   auto expectRow = [&](std::int64_t row) {
-    ASSERT_TRUE(pager.fetch(row)) << row;
-    EXPECT_EQ(pager.current()[0].ToText(), std::to_string(3000 - row)) << row;
-    EXPECT_EQ(pager.current()[1].ToText(), "v" + std::to_string(3000 - row)) << row;
+    ASSERT_TRUE(r->fetch(row)) << row;
+    EXPECT_EQ(r->value(0).ToText(), std::to_string(3000 - row)) << row;
+    EXPECT_EQ(r->value(1).ToText(), "v" + std::to_string(3000 - row)) << row;
   };
   for (std::int64_t row : {0, 2499, 1000, 999, 64, 63}) expectRow(row);
-  EXPECT_FALSE(pager.fetch(2500));
-  EXPECT_EQ(pager.knownSize(), 2500);
+  EXPECT_FALSE(r->fetch(2500));
+  EXPECT_EQ(r->size(), 2500);
   for (std::int64_t row = 0; row < 2500; ++row) expectRow(row);
+
+  // Written back by the key all the same.
+  auto all = odbc::OdbcResult::Open(session, "SELECT * FROM t");
+  ASSERT_TRUE(all->fetch(2000));
+  all->update(2000, {{1, Value("nuovo")}});
+  ASSERT_TRUE(all->fetch(2001));
+  EXPECT_EQ(all->value(1), Value("v2002"));
+  auto check = odbc::OdbcResult::Open(session, "SELECT v FROM t WHERE id = 2001");
+  ASSERT_TRUE(check->fetch(0));
+  EXPECT_EQ(check->value(0), Value("nuovo"));
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST(PgConnInfo, MapsSynonymsPassesLibpqKeywordsAndRefusesUnknownKeys) {
   }
 }
 
+// Ordinary values of each type are the shared behaviour tests'; here the edges.
 TEST(PgTypes, DecodesTheTextFormatAndKeepsWhatDoesNotParse) {
   auto dt = [](DateTime::Part part, int y, int mo, int d, int h, int mi, int s, int us) {
     DateTime t;
@@ -54,18 +55,11 @@ TEST(PgTypes, DecodesTheTextFormatAndKeepsWhatDoesNotParse) {
   };
   auto decode = [](Oid oid, const std::string& s) { return Decode(oid, s.c_str(), static_cast<int>(s.size())); };
   using P = DateTime::Part;
-  EXPECT_EQ(decode(kTimestamp, "2024-02-29 13:45:07.25"), dt(P::DateTime, 2024, 2, 29, 13, 45, 7, 250000));
   EXPECT_EQ(decode(kTimestampTz, "2024-02-29 13:45:07+05:30"), dt(P::DateTime, 2024, 2, 29, 13, 45, 7, 0));
-  EXPECT_EQ(decode(kDate, "0099-01-02"), dt(P::Date, 99, 1, 2, 0, 0, 0, 0));
   EXPECT_EQ(decode(kTime, "23:59:59.000001"), dt(P::Time, 0, 0, 0, 23, 59, 59, 1));
   EXPECT_EQ(decode(kDate, "2024-01-01 BC"), Value("2024-01-01 BC"));
   EXPECT_EQ(decode(kTimestamp, "infinity"), Value("infinity"));
-  EXPECT_EQ(decode(kBytea, "\\x00ff10"), Value(Bytes{0, 255, 16}));
-  EXPECT_EQ(decode(kBool, "t"), Value(true));
-  EXPECT_EQ(decode(kInt8, "-9223372036854775808"), Value(std::int64_t{INT64_MIN}));
   EXPECT_EQ(decode(kFloat8, "-Infinity"), Value(-HUGE_VAL));
-  EXPECT_EQ(decode(kNumeric, "123456789012345678901234567890.000000001"),
-            Value("123456789012345678901234567890.000000001"));
 
   EXPECT_EQ(Encode(Value(Bytes{0, 255})), "\\x00ff");
   EXPECT_EQ(Encode(Value(0.1)), "0.1");

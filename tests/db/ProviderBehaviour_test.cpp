@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <random>
 #include <thread>
 
 #include "db/providers/BuiltInProviders.h"
@@ -27,14 +28,17 @@ namespace {
 [[maybe_unused]] testing::Environment* const kQuietOdbc = testing::AddGlobalTestEnvironment(new scratch::QuietOdbc);
 
 struct TestSql {
+  // A declared type, what Field reports for it, a literal and its text ("*": any
+  // text, the driver rounds).
   struct TypeCase {
     std::string declared;
     int type;
     std::int32_t size;
+    std::string literal = "NULL", text = {};
   };
-  std::vector<TypeCase> types;          // declared column types and what Field reports for them
-  std::string key = "INTEGER PRIMARY KEY";
-  std::string schemaOfNewTables;        // TABLE_SCHEMA of a table created without schema
+  std::vector<TypeCase> types;
+  std::string withoutRowid = {};          // ends a table that pages by its declared key
+  std::string schemaOfNewTables = {};     // TABLE_SCHEMA of a table created without schema
   // Fills table(id, name) with ids 1..n and some text, quickly.
   std::function<std::string(const std::string& table, std::int64_t n)> fillRows;
   std::string missingTableSays;  // the start of the engine's error for a missing table
@@ -92,7 +96,7 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
   std::string Table(const std::string& base, std::int64_t n) {
     const std::string t = Name(base);
     conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
-    conn_.Execute("CREATE TABLE " + Q(t) + " (id " + Sql().key + ", name VARCHAR(40))");
+    conn_.Execute("CREATE TABLE " + Q(t) + " (id INTEGER PRIMARY KEY, name VARCHAR(40))");
     if (n > 0) conn_.Execute(Sql().fillRows(Q(t), n));
     return t;
   }
@@ -147,28 +151,114 @@ TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
   EXPECT_DB_ERROR(conn_.OpenSchema(4), adErrFeatureNotAvailable);
 }
 
-TEST_P(ProviderBehaviour, FieldsReportTypeCodesAndSizes) {
+// The optimistic write compares every value read with what is stored: a value that
+// decodes wrong, or that the engine cannot compare (json) or the driver rounds
+// (floating point), makes the write of another column fail.
+TEST_P(ProviderBehaviour, ValuesOfEveryTypeReadAsStoredAndWriteBack) {
+  const auto& types = Sql().types;
   const std::string t = Name("types");
-  std::string columns;
-  for (std::size_t i = 0; i < Sql().types.size(); ++i)
-    columns += (i ? ", c" : "c") + std::to_string(i) + " " + Sql().types[i].declared;
-  conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
-  conn_.Execute("CREATE TABLE " + Q(t) + " (" + columns + ")");
-
-  auto rs = OpenTable(t, conn_);
-  ASSERT_EQ(rs->Fields().Count(), static_cast<long>(Sql().types.size()));
-  for (std::size_t i = 0; i < Sql().types.size(); ++i) {
-    const Field f = rs->Fields().Item(static_cast<long>(i));
-    EXPECT_EQ(f.Name(), "c" + std::to_string(i));
-    EXPECT_EQ(f.Type(), Sql().types[i].type) << Sql().types[i].declared;
-    EXPECT_EQ(f.DefinedSize(), Sql().types[i].size) << Sql().types[i].declared;
+  std::string columns = "id INTEGER PRIMARY KEY", literals = "1", nulls = "2";
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    columns += ", c" + std::to_string(i) + " " + types[i].declared;
+    literals += ", " + types[i].literal;
+    nulls += ", NULL";
   }
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
+  conn_.Execute("CREATE TABLE " + Q(t) + " (" + columns + ", name VARCHAR(9))");
+  auto rs = OpenTable(t, conn_);
   EXPECT_TRUE(rs->Eof());
   EXPECT_DB_ERROR(rs->MoveFirst(), adErrNoCurrentRecord);
+  rs->Close();
+  conn_.Execute("INSERT INTO " + Q(t) + " VALUES (" + literals + ", 'a'); INSERT INTO " + Q(t) + " VALUES (" + nulls +
+                ", 'b')");
+
+  rs = OpenTable(t, conn_);
+  ASSERT_EQ(rs->Fields().Count(), static_cast<long>(types.size() + 2));
+  for (int pass = 0; pass < 2; ++pass) {  // as read, then as read again after the write
+    rs->MoveFirst();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+      const Field f = rs->Fields().Item(static_cast<long>(i + 1));
+      SCOPED_TRACE(types[i].declared);
+      EXPECT_EQ(f.Name(), "c" + std::to_string(i));
+      EXPECT_EQ(f.Type(), types[i].type);
+      EXPECT_EQ(f.DefinedSize(), types[i].size);
+      const Value v = f.GetValue();
+      EXPECT_EQ(f.Text(), v.ToText());
+      EXPECT_TRUE(types[i].text == "*" || v.ToText() == types[i].text) << v.ToText();
+      const bool date = f.Type() == adDBTimeStamp || f.Type() == adDBDate || f.Type() == adDBTime;
+      EXPECT_TRUE(!date || v.IsNull() || v.Is<DateTime>());
+    }
+    rs->Fields().Item("name").SetValue(Value("x" + std::to_string(pass)));
+    EXPECT_NO_THROW(rs->Update());
+  }
+  EXPECT_EQ(NameOfId(conn_, t, 1), "x1");
+  rs->MoveNext();
+  for (long i = 1; i <= static_cast<long>(types.size()); ++i) EXPECT_TRUE(rs->Fields().Item(i).GetValue().IsNull()) << i;
+  rs->Fields().Item("name").SetValue(Value("y"));
+  rs->Update();
+  EXPECT_EQ(NameOfId(conn_, t, 2), "y");
   EXPECT_DB_ERROR(rs->Fields().Item("nope"), adErrItemNotFound);
   EXPECT_FALSE(rs->Fields().Find("nope"));
   EXPECT_EQ(rs->Fields().Find("C1")->Name(), "c1");
-  EXPECT_DB_ERROR(rs->Fields().Item(Sql().types.size()), adErrItemNotFound);
+  EXPECT_DB_ERROR(rs->Fields().Item(static_cast<long>(types.size() + 2)), adErrItemNotFound);
+}
+
+// Every way of paging (a one-column key, a key of two columns, offsets) puts each
+// row at its place whatever the order of the moves; the ids have holes, so that a
+// key is never a position.
+TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
+  const std::string t = Table("t", 6000), w = Name("w");
+  conn_.Execute("DELETE FROM " + Q(t) + " WHERE id % 7 = 0");
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(w));
+  conn_.Execute("CREATE TABLE " + Q(w) + " (a VARCHAR(9), b INTEGER, name VARCHAR(40), PRIMARY KEY (a, b))" +
+                Sql().withoutRowid);
+  conn_.Execute("INSERT INTO " + Q(w) + " SELECT 'k' || (id % 10), id, name FROM " + Q(t));
+  std::vector<std::string> byId, byKey;
+  for (int i = 1; i <= 6000; ++i)
+    if (i % 7) byId.push_back("row " + std::to_string(i));
+  for (int k = 0; k < 10; ++k)
+    for (int i = k ? k : 10; i <= 6000; i += 10)
+      if (i % 7) byKey.push_back("row " + std::to_string(i));
+  const std::pair<std::string, const std::vector<std::string>*> cases[] = {
+      {"SELECT * FROM " + Q(t), &byId}, {"SELECT * FROM " + Q(w), &byKey},
+      {"SELECT name FROM " + Q(t) + " WHERE name <> ''", &byId}};
+  std::mt19937 random(7);
+  for (const auto& [sql, expected] : cases) {
+    SCOPED_TRACE(sql);
+    const auto n = static_cast<std::int64_t>(expected->size());
+    auto at = [&](std::int64_t p) { return (*expected)[static_cast<std::size_t>(p - 1)]; };
+    Recordset rs;
+    rs.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
+    EXPECT_DB_ERROR(rs.AbsolutePosition(n + 300), adErrNoCurrentRecord);
+    rs.MoveLast();  // a row asked for past the end does not make up the count
+    EXPECT_EQ(rs.Fields().Item("name").GetValue().ToText(), expected->back());
+    EXPECT_EQ(rs.RecordCount(), n);
+    for (int step = 0; step < 200; ++step) {
+      const std::int64_t p = 1 + static_cast<std::int64_t>(random() % static_cast<unsigned>(n));
+      rs.AbsolutePosition(p);
+      ASSERT_EQ(rs.Fields().Item("name").GetValue().ToText(), at(p)) << "at " << p;
+      if (p < n) {
+        rs.MoveNext();
+        ASSERT_EQ(rs.Fields().Item("name").GetValue().ToText(), at(p + 1)) << "after " << p;
+      }
+      rs.MovePrevious();
+      ASSERT_EQ(rs.AbsolutePosition(), p < n ? p : p - 1);
+    }
+    rs.MoveFirst();
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_EQ(rs.AbsolutePosition(), adPosBOF);
+  }
+
+  // A key that changes: the row is found by its new key and keeps its place.
+  auto rs = OpenTable(w, conn_);
+  rs->MoveFirst();
+  rs->Fields().Item("b").SetValue(Value(-5));
+  rs->Update();
+  rs->Fields().Item("name").SetValue(Value("moved"));
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields().Item("name").GetValue().ToText(), byKey[1]);
+  EXPECT_EQ(Scalar(conn_, "SELECT name FROM " + Q(w) + " WHERE b = -5"), "moved");
 }
 
 TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
@@ -376,7 +466,6 @@ TEST_P(ProviderBehaviour, InterruptCancelsTheRunningStatementAndTheConnectionGoe
       conn_.Interrupt();
     }
   });
-  const auto start = std::chrono::steady_clock::now();
   try {
     conn_.Execute(Sql().endless);
     ADD_FAILURE() << "not interrupted";
@@ -386,7 +475,6 @@ TEST_P(ProviderBehaviour, InterruptCancelsTheRunningStatementAndTheConnectionGoe
   }
   ended = true;
   stopper.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(Scalar(conn_, "SELECT 1"), "1");
 }
 
@@ -416,11 +504,9 @@ TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
   auto rs = OpenTable(Table("lost", 10000), conn_);
   rs->MoveFirst();
   Other()->Execute("SELECT pg_terminate_backend(" + Scalar(conn_, "SELECT pg_backend_pid()") + ")");
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(conn_.Execute("SELECT 1"), DbError);
   EXPECT_EQ(Failure([&] { conn_.Execute("SELECT 1"); }).Kind(), ErrorKind::ConnectionFailed);
   EXPECT_EQ(Failure([&] { rs->AbsolutePosition(5000); }).Kind(), ErrorKind::ConnectionFailed);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   conn_.Close();
   conn_.Open();
   EXPECT_EQ(Scalar(conn_, "SELECT 1"), "1");
@@ -437,24 +523,26 @@ std::string SqliteFill(const std::string& table, std::int64_t n) {
          ") INSERT INTO " + table + " (id, name) SELECT i, 'row ' || i FROM c; COMMIT;";
 }
 
+const char* const kSqliteEndless = "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT max(i) FROM c";
+
 const TestSql kSqliteSql{
-    {{"INTEGER", adInteger, 4},
-     {"BOOLEAN", adBoolean, 2},
-     {"DATETIME", adDBTimeStamp, 16},
-     {"VARCHAR(40)", adVarChar, 40},
-     {"TEXT", adLongVarChar, 2147483647},
-     {"SMALLINT", adSmallInt, 2},
-     {"BIGINT", adBigInt, 8},
-     {"REAL", adDouble, 8},
-     {"NUMERIC(8,2)", adNumeric, 8},
-     {"BLOB", adLongVarBinary, 2147483647},
-     {"NVARCHAR(9)", adVarWChar, 9}},
-    "INTEGER PRIMARY KEY",
-    "main",
-    SqliteFill,
-    "no such table: ",
-    1,
-    "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT max(i) FROM c",
+    .types = {{"INTEGER", adInteger, 4, "-7", "-7"},
+              {"BOOLEAN", adBoolean, 2, "1", "True"},
+              {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
+              {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
+              {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
+              {"SMALLINT", adSmallInt, 2},
+              {"BIGINT", adBigInt, 8, "9007199254740993", "9007199254740993"},
+              {"REAL", adDouble, 8, "1.0 / 7", "*"},
+              {"NUMERIC(8,2)", adNumeric, 8, "12.5", "12.5"},
+              {"BLOB", adLongVarBinary, 2147483647, "x'00ff'", "00ff"},
+              {"NVARCHAR(9)", adVarWChar, 9, "'ü'", "ü"}},
+    .withoutRowid = " WITHOUT ROWID",
+    .schemaOfNewTables = "main",
+    .fillRows = SqliteFill,
+    .missingTableSays = "no such table: ",
+    .missingTableNumber = 1,
+    .endless = kSqliteEndless,
 };
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
@@ -489,36 +577,40 @@ std::string PgFill(const std::string& table, std::int64_t n) {
 
 // What libpq and psqlODBC both report for the declared types.
 const std::vector<TestSql::TypeCase> kPgTypes{
-    {"INTEGER", adInteger, 4},
-    {"BOOLEAN", adBoolean, 2},
-    {"TIMESTAMP", adDBTimeStamp, 16},
-    {"VARCHAR(40)", adVarChar, 40},
-    {"TEXT", adLongVarChar, 2147483647},
+    {"INTEGER", adInteger, 4, "-7", "-7"},
+    {"BOOLEAN", adBoolean, 2, "true", "True"},
+    {"TIMESTAMP", adDBTimeStamp, 16, "'2024-02-29 13:45:07.25'", "2024-02-29 13:45:07.25"},
+    {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
+    {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
     {"SMALLINT", adSmallInt, 2},
-    {"BIGINT", adBigInt, 8},
+    {"BIGINT", adBigInt, 8, "-9223372036854775808", "-9223372036854775808"},
     {"REAL", adSingle, 4},
-    {"DOUBLE PRECISION", adDouble, 8},
-    {"NUMERIC(8,2)", adNumeric, 8},
-    {"BYTEA", adLongVarBinary, 2147483647},
-    {"CHAR(9)", adChar, 9},
-    {"DATE", adDBDate, 6},
-    {"TIME", adDBTime, 6}};
+    {"DOUBLE PRECISION", adDouble, 8, "0.1", "0.1"},
+    {"NUMERIC(8,2)", adNumeric, 8, "12.5", "12.50"},
+    {"BYTEA", adLongVarBinary, 2147483647, "'\\x00ff'", "00ff"},
+    {"CHAR(9)", adChar, 9, "'ab'", "ab       "},
+    {"DATE", adDBDate, 6, "'0099-01-02'", "0099-01-02"},
+    {"TIME", adDBTime, 6, "'23:59:59'", "23:59:59"}};
 
 const TestSql kPgSql{
-    [] {
-      auto types = kPgTypes;
-      types.insert(types.end(), {{"TIMESTAMPTZ", adDBTimeStamp, 16}, {"MONEY", adCurrency, 8}, {"UUID", adGUID, 16},
-                                 {"NUMERIC(40,10)", adNumeric, 40}, {"JSON", adLongVarChar, 2147483647},
-                                 {"INTERVAL", adLongVarChar, 2147483647}});
-      return types;
-    }(),
-    "INTEGER PRIMARY KEY",
-    "public",
-    PgFill,
-    "[42P01] ERROR: relation \"cv_missing_table\" does not exist",
-    adErrProviderFailed,
-    "SELECT pg_sleep(20)",
-    true,
+    .types =
+        [] {
+          auto types = kPgTypes;
+          types.insert(types.end(), {{"TIMESTAMPTZ", adDBTimeStamp, 16},
+                                     {"MONEY", adCurrency, 8},
+                                     {"UUID", adGUID, 16},
+                                     {"NUMERIC(40,10)", adNumeric, 40, "123456789012345678901234567890.0123456789",
+                                      "123456789012345678901234567890.0123456789"},
+                                     {"JSON", adLongVarChar, 2147483647, "'{\"a\": 1}'", "{\"a\": 1}"},
+                                     {"INTERVAL", adLongVarChar, 2147483647}});
+          return types;
+        }(),
+    .schemaOfNewTables = "public",
+    .fillRows = PgFill,
+    .missingTableSays = "[42P01] ERROR: relation \"cv_missing_table\" does not exist",
+    .missingTableNumber = adErrProviderFailed,
+    .endless = "SELECT pg_sleep(20)",
+    .postgres = true,
 };
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, ProviderBehaviour,
@@ -541,35 +633,32 @@ std::string FreshOdbcPg(const scratch::Dir&, const std::string& test) {
 
 // What the SQLite driver reports for the declared types.
 const TestSql kOdbcSqliteSql{
-    {{"INTEGER", adInteger, 4},
-     {"BOOLEAN", adBoolean, 2},
-     {"DATETIME", adDBTimeStamp, 16},
-     {"VARCHAR(40)", adVarChar, 40},
-     {"TEXT", adLongVarChar, 2147483647},
-     {"SMALLINT", adSmallInt, 2},
-     {"BIGINT", adBigInt, 8},
-     {"REAL", adDouble, 8},
-     {"NUMERIC(8,2)", adDouble, 8},
-     {"BLOB", adBinary, 255}},
-    "INTEGER PRIMARY KEY",
-    "",
-    SqliteFill,
-    "[HY000] ",
-    1,
-    "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT max(i) FROM c",
-    false,
-    false,
+    .types = {{"INTEGER", adInteger, 4, "-7", "-7"},
+              {"BOOLEAN", adBoolean, 2, "1", "True"},
+              {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
+              {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
+              {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
+              {"SMALLINT", adSmallInt, 2},
+              {"BIGINT", adBigInt, 8, "9007199254740993", "9007199254740993"},
+              {"REAL", adDouble, 8, "1.0 / 7", "*"},
+              {"NUMERIC(8,2)", adDouble, 8, "12.5", "12.5"},
+              {"BLOB", adBinary, 255, "x'00ff'", "00ff"}},
+    .withoutRowid = " WITHOUT ROWID",
+    .fillRows = SqliteFill,
+    .missingTableSays = "[HY000] ",
+    .missingTableNumber = 1,
+    .endless = kSqliteEndless,
+    .joinsWriteBack = false,
 };
 
 const TestSql kOdbcPgSql{
-    kPgTypes,
-    "INTEGER PRIMARY KEY",
-    "public",
-    PgFill,
-    "[42P01] ",
-    1,
-    "SELECT pg_sleep(20)",
-    true,
+    .types = kPgTypes,
+    .schemaOfNewTables = "public",
+    .fillRows = PgFill,
+    .missingTableSays = "[42P01] ",
+    .missingTableNumber = 1,
+    .endless = "SELECT pg_sleep(20)",
+    .postgres = true,
 };
 
 INSTANTIATE_TEST_SUITE_P(ODBC, ProviderBehaviour,

@@ -9,12 +9,16 @@
 namespace db {
 namespace {
 
-// Row i is (10 * i, a text of up to 3,000 characters): more than the cache holds,
-// pages cut by their bytes, evicted cells written over with texts of other lengths.
+// Row i is (10 * i, a text of up to 3,000 characters, or a number or NULL): more than
+// the cache holds, pages cut by their bytes, evicted cells written over with texts of
+// other lengths and with values of other kinds.
 class MemorySource final : public PageSource {
  public:
   MemorySource(std::int64_t n, int keys) : rows(n), keys_(keys) {}
-  static std::string Text(std::int64_t i) { return std::string(static_cast<std::size_t>(i * 37 % 3000), 'x') + std::to_string(i); }
+  static Value Cell(std::int64_t i) {
+    if (i % 5 == 0) return Value();
+    return i % 5 == 1 ? Value(i * 7) : Value(std::string(static_cast<std::size_t>(i * 37 % 3000), 'x') + std::to_string(i));
+  }
   int keyWidth() const override { return keys_; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override {
@@ -23,7 +27,9 @@ class MemorySource final : public PageSource {
     skipped += offset;
     for (i += step * offset; i >= 0 && i < rows && limit-- > 0; i += step) {
       out.add(Value(10 * i));
-      out.addText(Text(i));
+      Value cell = Cell(i);
+      if (cell.Is<std::string>()) out.addText(cell.Get<std::string>());
+      else out.add(std::move(cell));
       if (!more()) break;
     }
   }
@@ -40,7 +46,7 @@ class MemorySource final : public PageSource {
 void ExpectRow(RowPager& pager, std::int64_t row) {
   ASSERT_TRUE(pager.fetch(row)) << row;
   ASSERT_EQ(pager.current()[0], Value(10 * row)) << row;
-  ASSERT_EQ(pager.current()[1].ToText(), MemorySource::Text(row)) << row;
+  ASSERT_EQ(pager.current()[1], MemorySource::Cell(row)) << row;
 }
 
 TEST(RowPager, EveryRowIsAtItsPlaceWhateverTheOrderOfTheMoves) {

@@ -104,19 +104,6 @@ TEST(Ridimensiona, WorkedExample) {
   EXPECT_EQ(w.m.griglia, 41);
 }
 
-TEST(Ridimensiona, HalfTwipsOfTheUsefulEdgesRoundToEven) {
-  Members m{51, 22, 41};
-  MemoryPanes panes(12000.5, 9000.5);
-  panes.PlaceAtDesign();
-  Ridimensiona(panes, m.Ref());
-  EXPECT_EQ(m.altezzaUtile, 8300);
-  EXPECT_EQ(m.larghezzaUtile, 11800);
-  panes.Resize(12001.5, 9001.5);
-  Ridimensiona(panes, m.Ref());
-  EXPECT_EQ(m.altezzaUtile, 8302);
-  EXPECT_EQ(m.larghezzaUtile, 11802);
-}
-
 TEST(Ridimensiona, TooLowForThePanelsKeepsRefusedSizes) {
   LaidOut w;
   // SQL panel 330 high: the editor cannot shrink to -510 and keeps 2145, so the
@@ -147,8 +134,15 @@ TEST(Ridimensiona, TooLowForThePanelsKeepsRefusedSizes) {
   EXPECT_EQ(w.panes.Get(fraEvent, Top), 6725);
 }
 
-TEST(Ridimensiona, WiderThanSixteenBitsKeepsTheRightEdge) {
+// Half twips of the useful edges round to even; past sixteen bits the right edge stays.
+TEST(Ridimensiona, UsefulEdgesRoundToEvenAndKeepTheRightEdgePastSixteenBits) {
   LaidOut w;
+  for (double d : {0.5, 1.5}) {
+    w.panes.Resize(12000 + d, 9000 + d);
+    Ridimensiona(w.panes, w.m.Ref());
+    EXPECT_EQ(w.m.altezzaUtile, d < 1 ? 8300 : 8302);
+    EXPECT_EQ(w.m.larghezzaUtile, d < 1 ? 11800 : 11802);
+  }
   w.panes.Resize(32967, 9000);
   Ridimensiona(w.panes, w.m.Ref());
   EXPECT_EQ(w.m.larghezzaUtile, 32767);

@@ -63,16 +63,9 @@ TEST(SchemaBrowser, CatalogueAndFieldsWithItalianTypeNames) {
   EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura tabelle effettuata correttamente su " + text)});
 }
 
-TEST(SchemaBrowser, NoConnectionFailsAndAnEmptyCatalogueDoesNot) {
+// SQLite's ODBC driver lists no tables at all for a new database: no failure.
+TEST(SchemaBrowser, AnEmptyCatalogueIsNoFailure) {
   WindowDriver d;
-  d.Trigger("mnuLeggiTabelle");
-  const auto log = d.NewLog();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[0].picture, 5);
-  EXPECT_EQ(log[1], Err0("Lettura tabelle fallita su "));
-  EXPECT_TRUE(d.Rows("LwTabelle").empty());
-
-  // SQLite's ODBC driver lists no tables at all for a new database.
   QTemporaryDir dir;
   const QString text = "Provider=ODBC;Driver={SQLite3};Database=" + MakeSqlite(dir, "nuovo.db", "VACUUM");
   d.w->Conne(text, "", "");
