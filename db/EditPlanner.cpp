@@ -31,6 +31,8 @@ std::string WhyNotTable(const Sources& s, int t) {
   const std::string name = InQuotes(table.name);
   if (table.kind == TableKind::Other) return "le colonne vengono da " + name + ", che non è una tabella ordinaria";
   if (table.sharesKeys) return "la tabella " + name + " ha tabelle figlie che ne condividono le chiavi";
+  if (table.key.empty() && table.rowIdOutOfReach)
+    return "la tabella " + name + " non ha una chiave primaria e ha troppe colonne per leggerne anche il rowid";
   if (table.key.empty()) return "la tabella " + name + " non ha una chiave primaria";
   for (std::size_t p = 0; p < table.key.size(); ++p)
     if (KeyColumn(s, t, static_cast<int>(p)) < 0)

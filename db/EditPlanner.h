@@ -26,6 +26,9 @@ struct SourceTable {
   TableKind kind = TableKind::Table;
   bool sharesKeys = false;       // inheritance children hold rows of the same keys
   std::vector<KeyPart> key;  // what names a row, in order; empty: nothing
+  // No key, and the row id that would name the rows cannot be read beside this
+  // many columns (the engine's limit on the columns of a result).
+  bool rowIdOutOfReach = false;
 };
 
 // Where one column of a result comes from; its base column is ColumnInfo::baseColumn.

@@ -122,6 +122,9 @@ Sources SourcesOf(const Session& s, const Prepared& q) {
     const auto part = std::find_if(key.begin(), key.end(), [&](const KeyPart& k) { return sql::SameName(k.name, c.baseColumn); });
     if (part != key.end()) from.keyPart = static_cast<int>(part - key.begin());
   }
+  const bool noRoomForRowId = q.columns.size() + 1 > static_cast<std::size_t>(sqlite3_limit(s.db(), SQLITE_LIMIT_COLUMN, -1));
+  for (SourceTable& t : out.tables)
+    if (noRoomForRowId && t.key.empty()) t.rowIdOutOfReach = KindOf(s, {t.schema, t.name}) == std::pair<std::string, bool>{"table", false};
   return out;
 }
 

@@ -111,6 +111,16 @@ TEST(BadCells, TwoThousandColumns) {
   QTest::keyClick(d.Editor(), Qt::Key_Return);
   EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
   EXPECT_EQ(SqliteScalar(file, "SELECT c2000 FROM largo"), "ultima");
+
+  // Without a key the row id would name the rows, but no result holds a 2,001st column.
+  SqliteScalar(file, "CREATE TABLE senza AS SELECT * FROM largo");
+  d.Trigger("mnuLeggiTabelle");
+  d.ClickTable("senza");
+  d.Trigger("mnuLeggiDatiTabella");
+  d.Open(0, 1);
+  d.Type("x");
+  QTest::keyClick(d.Editor(), Qt::Key_Return);
+  EXPECT_TRUE(d.refused.join('\n').contains("troppe colonne per leggerne anche il rowid")) << d.refused.join('\n').toStdString();
 }
 
 }  // namespace
