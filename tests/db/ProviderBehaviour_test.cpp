@@ -161,6 +161,14 @@ TEST_P(ProviderBehaviour, FieldsReportTypeCodesAndSizes) {
     EXPECT_EQ(f.Type(), Sql().types[i].type) << Sql().types[i].declared;
     EXPECT_EQ(f.DefinedSize(), Sql().types[i].size) << Sql().types[i].declared;
   }
+  // The key and a NOT NULL column take no NULL; a plain column and an expression do.
+  const std::string n = Name("nulls");
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(n));
+  conn_.Execute("CREATE TABLE " + Q(n) + " (id " + Sql().key + ", a INTEGER NOT NULL, b INTEGER)");
+  Recordset nulls;
+  nulls.Open("SELECT id, a, b, a + 1 AS e FROM " + Q(n), conn_, adOpenKeyset, adLockOptimistic, adCmdText);
+  for (long i = 0; i < 4; ++i)
+    EXPECT_EQ(nulls.Fields().Item(i).Attributes(), i < 2 ? 0 : adFldIsNullable | adFldMayBeNull) << i;
   EXPECT_TRUE(rs->Eof());
   EXPECT_DB_ERROR(rs->MoveFirst(), adErrNoCurrentRecord);
   EXPECT_DB_ERROR(rs->Fields().Item("nope"), adErrItemNotFound);
