@@ -44,6 +44,8 @@ void CellEditor::ShowTooLong(const QString& shown) {
 }
 
 void CellEditor::keyPressEvent(QKeyEvent* event) {
+  // Reaches here only while the action is off: nothing to do, not a refused edit.
+  if (QKeySequence(event->keyCombination()) == setNull_->shortcut()) return;
   const bool edits = (!event->text().isEmpty() && event->text().at(0).isPrint()) ||
                      event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
                      event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut);
@@ -54,7 +56,13 @@ void CellEditor::keyPressEvent(QKeyEvent* event) {
   QLineEdit::keyPressEvent(event);
 }
 
+void CellEditor::AllowNull(bool allowed) {
+  setNull_->setVisible(allowed);
+  setNull_->setEnabled(allowed);
+}
+
 void CellEditor::SetNull() {
+  if (!setNull_->isEnabled()) return;
   clear();
   MarkNull(true);
   MarkChanged(true);

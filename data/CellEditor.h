@@ -6,7 +6,7 @@ class QAction;
 
 // The editor of the grid's current cell. It holds the whole value, however long, and
 // can hold NULL apart from an empty text: "Imposta a NULL" in its context menu, or
-// Ctrl+0. Typing turns NULL back into text.
+// Ctrl+0, where the column takes NULL. Typing turns NULL back into text.
 class CellEditor final : public QLineEdit {
   Q_OBJECT
 
@@ -19,6 +19,8 @@ class CellEditor final : public QLineEdit {
   // only "Imposta a NULL" changes it.
   void ShowTooLong(const QString& shown);
   void SetNull();
+  // A column that cannot hold NULL is not offered it: the engine would only refuse it.
+  void AllowNull(bool allowed);
   // Put at the end of the context menu.
   void setGridActions(QList<QAction*> actions) { gridActions_ = std::move(actions); }
   bool isNull() const { return null_; }

@@ -39,6 +39,7 @@ void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
   auto* e = qobject_cast<CellEditor*>(editor);
   if (!e) return;
   e->setAlignment(index.data(Qt::TextAlignmentRole).value<Qt::Alignment>());
+  e->AllowNull(index.data(RecordsetModel::NullableRole).toBool());
   if (index.data(RecordsetModel::TooLongRole).toBool())
     e->ShowTooLong(index.data(Qt::EditRole).toString());
   else

@@ -37,7 +37,7 @@ void RecordsetModel::Bind(db::Recordset* source) {
       const long n = fields.Count();
       for (long i = 0; i < n; ++i) {
         const db::Field f = fields.Item(i);
-        columns.push_back({Q(f.Name()), f.Type(), f.DefinedSize()});
+        columns.push_back({Q(f.Name()), f.Type(), f.DefinedSize(), (f.Attributes() & db::adFldIsNullable) != 0});
       }
       count = source->KnownRecordCount().value_or(-1);
     }
@@ -113,6 +113,8 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
       if (!v) return QString();
       return fits ? Q(data::EditText(*v)) : Q(Shown(index.row())[column].text);
     }
+    case NullableRole:
+      return columns_[column].nullable;
     case Qt::TextAlignmentRole: {
       const Qt::Alignment side = Shown(index.row())[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft;
       return QVariant::fromValue(side | Qt::AlignVCenter);

@@ -30,6 +30,8 @@ class RecordsetModel final : public QAbstractTableModel {
   // True when the value is too long for the editor to hold whole (EditRole then holds
   // what the cell shows, and nothing can be typed).
   static constexpr int TooLongRole = Qt::UserRole + 2;
+  // False when the cell's column cannot hold NULL.
+  static constexpr int NullableRole = Qt::UserRole + 3;
   static constexpr std::size_t kKeptRows = 1024;
   static constexpr int kFetchRows = 256;
 
@@ -37,6 +39,7 @@ class RecordsetModel final : public QAbstractTableModel {
     QString name;
     int type = 0;
     std::int32_t definedSize = 0;
+    bool nullable = true;
   };
 
   explicit RecordsetModel(QObject* parent = nullptr);

@@ -38,6 +38,10 @@ inline constexpr long adPosEOF = -3;
 inline constexpr long adEditNone = 0;
 inline constexpr long adEditInProgress = 1;
 
+// FieldAttributeEnum
+inline constexpr long adFldIsNullable = 0x20;
+inline constexpr long adFldMayBeNull = 0x40;
+
 // DataTypeEnum
 enum DataType : int {
   adEmpty = 0,

@@ -24,6 +24,9 @@ struct ColumnInfo {
   std::string baseTable;
   std::string baseColumn;
   bool isKey = false;       // part of the key that names the row for write-back
+  // False only when the engine says NULL cannot be stored; when it cannot tell, its
+  // own refusal of a NULL is the answer.
+  bool nullable = true;
 };
 
 // A query's rows, read by position. Implementations fetch in pages and keep only a

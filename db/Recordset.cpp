@@ -42,6 +42,8 @@ void CheckLockType(long t) {
 const std::string& Field::Name() const { return rs_->Column(index_).name; }
 int Field::Type() const { return rs_->Column(index_).type; }
 std::int32_t Field::DefinedSize() const { return rs_->Column(index_).definedSize; }
+// The NULLs an outer join adds to a NOT NULL column are not told apart.
+long Field::Attributes() const { return rs_->Column(index_).nullable ? adFldIsNullable | adFldMayBeNull : 0; }
 
 const Value* Field::Edited() const {
   rs_->RequireCurrent();

@@ -20,6 +20,8 @@ class Field {
   const std::string& Name() const;
   int Type() const;
   std::int32_t DefinedSize() const;
+  // FieldAttributeEnum flags; only adFldIsNullable and adFldMayBeNull are told.
+  long Attributes() const;
   // The current row's value (the edited value while an edit is in progress).
   Value GetValue() const;
   // GetValue().ToText(): the text of the value, which a full read of a table gets

@@ -24,14 +24,19 @@ std::string Attribute(const Session& s, SQLHSTMT st, SQLUSMALLINT column, SQLUSM
   return reinterpret_cast<const char*>(buffer);
 }
 
-bool Unsigned(const Session& s, SQLHSTMT st, SQLUSMALLINT column) {
-  SQLLEN value = SQL_FALSE;
+// A numeric attribute; -1 when the driver does not know it.
+SQLLEN Number(const Session& s, SQLHSTMT st, SQLUSMALLINT column, SQLUSMALLINT field) {
+  SQLLEN value = -1;
   try {
-    s.check(SQLColAttribute(st, column, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &value), st);
+    s.check(SQLColAttribute(st, column, field, nullptr, 0, nullptr, &value), st);
   } catch (const DbError&) {
-    return false;
+    return -1;
   }
-  return value == SQL_TRUE;
+  return value;
+}
+
+bool Unsigned(const Session& s, SQLHSTMT st, SQLUSMALLINT column) {
+  return Number(s, st, column, SQL_DESC_UNSIGNED) == SQL_TRUE;
 }
 
 // Catalogue functions take "no value" as "any", an empty text as "none".
@@ -65,6 +70,7 @@ std::string TableType(Session& s, const TableId& t) {
 struct Key {
   std::vector<KeyPart> parts;  // a row id no column shows (SQLite's _ROWID_) is a rowId part
   std::vector<SqlType> types;
+  bool primary = false;  // not the driver's best row id
 };
 
 // The primary key, else the driver's best row identifier.
@@ -79,7 +85,8 @@ Key FindKey(Session& s, const TableId& t) {
     key.parts.push_back({name, false});
     key.types.emplace_back();
   }
-  if (!key.parts.empty()) return key;
+  key.primary = !key.parts.empty();
+  if (key.primary) return key;
   st = s.statement();
   s.check(SQLSpecialColumns(st.get(), SQL_BEST_ROWID, Arg(catalog), SQL_NTS, Arg(schema), SQL_NTS, Arg(table), SQL_NTS,
                             SQL_SCOPE_CURROW, SQL_NULLABLE),
@@ -112,6 +119,7 @@ void AddTable(Session& s, const TableId& id, bool underView, Origins& o) {
   t.key = std::move(key.parts);
   o.sources.tables.push_back(std::move(t));
   o.keyTypes.push_back(std::move(key.types));
+  o.primaryKeyed.push_back(key.primary);
 }
 
 }  // namespace
@@ -128,7 +136,7 @@ Described Describe(Session& s, const std::string& sql) {
   Described q;
   for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(n); ++c) {
     SQLCHAR name[512] = {};
-    SQLSMALLINT nameLength = 0, nullable = 0;
+    SQLSMALLINT nameLength = 0, nullable = SQL_NULLABLE_UNKNOWN;
     SqlType type;
     s.check(SQLDescribeCol(st.get(), c, name, sizeof name, &nameLength, &type.type, &type.size, &type.digits, &nullable),
             st.get());
@@ -138,6 +146,10 @@ Described Describe(Session& s, const std::string& sql) {
     if (!column.baseTable.empty()) {
       column.baseSchema = Attribute(s, st.get(), c, SQL_DESC_SCHEMA_NAME);
       column.baseColumn = Attribute(s, st.get(), c, SQL_DESC_BASE_COLUMN_NAME);
+      // Only a stored column's word is taken: an expression stays nullable. SQLite's
+      // driver tells it in the attribute alone.
+      column.nullable = column.baseColumn.empty() ||
+                        (nullable != SQL_NO_NULLS && Number(s, st.get(), c, SQL_DESC_NULLABLE) != SQL_NO_NULLS);
     }
     q.catalogs.push_back(column.baseTable.empty() ? "" : Attribute(s, st.get(), c, SQL_DESC_CATALOG_NAME));
     q.columns.push_back(std::move(column));
@@ -146,7 +158,7 @@ Described Describe(Session& s, const std::string& sql) {
   return q;
 }
 
-Origins OriginsOf(Session& s, const Described& q, const std::string& sql) {
+Origins OriginsOf(Session& s, Described& q, const std::string& sql) {
   // SQLite's driver names the table under a view as the columns' base table.
   std::string view;
   if (auto ref = sql::ParsePlainSelect(sql); ref && sql::SameName(TableType(s, {"", ref->schema, ref->name}), "VIEW"))
@@ -164,6 +176,8 @@ Origins OriginsOf(Session& s, const Described& q, const std::string& sql) {
     const auto& key = o.sources.tables[static_cast<std::size_t>(from.table)].key;
     for (std::size_t k = 0; k < key.size() && from.keyPart < 0; ++k)
       if (sql::SameName(key[k].name, q.columns[i].baseColumn)) from.keyPart = static_cast<int>(k);
+    // SQL makes a primary key NOT NULL; SQLite's driver does not say so of a row id alias.
+    if (from.keyPart >= 0 && o.primaryKeyed[static_cast<std::size_t>(from.table)]) q.columns[i].nullable = false;
   }
   return o;
 }

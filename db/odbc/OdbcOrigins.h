@@ -26,8 +26,10 @@ struct Origins {
   Sources sources;
   std::vector<std::string> types;          // per table, SQLTables' TABLE_TYPE
   std::vector<std::vector<SqlType>> keyTypes;  // per table, the type of each part of its key
+  std::vector<bool> primaryKeyed;              // per table, whether its key is the primary key
 };
-Origins OriginsOf(Session& s, const Described& q, const std::string& sql);
+// Also marks the columns of a primary key not nullable.
+Origins OriginsOf(Session& s, Described& q, const std::string& sql);
 
 // Tables, not views nor the engine's own, named as the query names them, are read
 // in key order where the engine has LIMIT/OFFSET.

@@ -13,7 +13,7 @@ namespace {
 // One row per attribute of the tables asked for, with its place in the primary key.
 constexpr const char* kAttributes = R"(
 SELECT c.oid, n.nspname, c.relname, c.relkind, c.relhassubclass, a.attnum, a.attname,
-       array_position(i.indkey::int2[], a.attnum) - array_lower(i.indkey::int2[], 1) + 1
+       array_position(i.indkey::int2[], a.attnum) - array_lower(i.indkey::int2[], 1) + 1, a.attnotnull
 FROM pg_catalog.pg_class c
 JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace
 JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
@@ -26,6 +26,7 @@ struct Attribute {
   int attnum;
   std::string name;
   int keyPosition;  // 1-based, 0 when not in the key
+  bool notNull;
 };
 
 std::string OidArray(const std::vector<Oid>& oids) {
@@ -57,7 +58,8 @@ std::vector<Attribute> ReadCatalogue(Session& session, const std::vector<Oid>& o
     }
     attributes.push_back({static_cast<int>(it - tables.begin()), oid, std::atoi(PQgetvalue(rows.get(), r, 5)),
                           Get(rows.get(), r, 6),
-                          PQgetisnull(rows.get(), r, 7) ? 0 : std::atoi(PQgetvalue(rows.get(), r, 7))});
+                          PQgetisnull(rows.get(), r, 7) ? 0 : std::atoi(PQgetvalue(rows.get(), r, 7)),
+                          Get(rows.get(), r, 8) == "t"});
   }
   return attributes;
 }
@@ -93,6 +95,7 @@ Sources FindSources(Session& session, const PGresult* description, std::vector<C
       columns[static_cast<std::size_t>(c)].baseSchema = t.schema;
       columns[static_cast<std::size_t>(c)].baseTable = t.name;
       columns[static_cast<std::size_t>(c)].baseColumn = a.name;
+      columns[static_cast<std::size_t>(c)].nullable = !a.notNull;
     }
   }
   return found;

@@ -39,7 +39,29 @@ class WatchGuard {
   sqlite3* db_;
 };
 
-ColumnInfo Describe(sqlite3_stmt* st, int i) {
+std::vector<KeyPart> PrimaryKey(const Session& s, const TableId& t) {
+  Statement st = s.prepare("SELECT name FROM pragma_table_info(?1, ?2) WHERE pk > 0 ORDER BY pk");
+  Bind(s, st.get(), 1, Value(t.second));
+  Bind(s, st.get(), 2, Value(t.first));
+  std::vector<KeyPart> key;
+  while (s.check(sqlite3_step(st.get())) == SQLITE_ROW) key.push_back({ReadCell(st.get(), 0).ToText()});
+  return key;
+}
+
+// The row id and its alias, a rowid table's lone INTEGER PRIMARY KEY, hold no NULL
+// though not declared NOT NULL. Unknown counts as nullable.
+bool Nullable(const Session& s, const ColumnInfo& c) {
+  const char* declared = nullptr;
+  int notNull = 0, primaryKey = 0;
+  if (sqlite3_table_column_metadata(s.db(), c.baseSchema.c_str(), c.baseTable.c_str(), c.baseColumn.c_str(), &declared,
+                                    nullptr, &notNull, &primaryKey, nullptr) != SQLITE_OK)
+    return true;
+  if (notNull) return false;
+  if (!primaryKey || !sql::SameName(Text(declared), "INTEGER")) return true;
+  return PrimaryKey(s, {c.baseSchema, c.baseTable}).size() > 1;
+}
+
+ColumnInfo Describe(const Session& s, sqlite3_stmt* st, int i) {
   ColumnInfo c;
   c.name = Text(sqlite3_column_name(st, i));
   const TypeInfo t = TypeFromDeclared(Text(sqlite3_column_decltype(st, i)));
@@ -48,16 +70,8 @@ ColumnInfo Describe(sqlite3_stmt* st, int i) {
   c.baseSchema = Text(sqlite3_column_database_name(st, i));
   c.baseTable = Text(sqlite3_column_table_name(st, i));
   c.baseColumn = Text(sqlite3_column_origin_name(st, i));
+  if (!c.baseColumn.empty()) c.nullable = Nullable(s, c);
   return c;
-}
-
-std::vector<KeyPart> PrimaryKey(const Session& s, const TableId& t) {
-  Statement st = s.prepare("SELECT name FROM pragma_table_info(?1, ?2) WHERE pk > 0 ORDER BY pk");
-  Bind(s, st.get(), 1, Value(t.second));
-  Bind(s, st.get(), 2, Value(t.first));
-  std::vector<KeyPart> key;
-  while (s.check(sqlite3_step(st.get())) == SQLITE_ROW) key.push_back({ReadCell(st.get(), 0).ToText()});
-  return key;
 }
 
 // "table", "view", "virtual" or "shadow"; with whether it is WITHOUT ROWID.
@@ -100,7 +114,7 @@ Prepared PrepareQuery(const Session& s, const std::string& sql) {
     throw DbError(adErrIllegalOperation, "Il comando modifica il database e non è stato eseguito: usare Execute",
                   ErrorKind::InvalidArgument);
   for (int i = 0; i < sqlite3_column_count(st); ++i) {
-    q.columns.push_back(Describe(st, i));
+    q.columns.push_back(Describe(s, st, i));
     const auto v = views.find({q.columns.back().baseSchema, q.columns.back().baseTable});
     q.viewOf.push_back(v == views.end() ? "" : v->second);
   }

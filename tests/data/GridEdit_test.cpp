@@ -42,6 +42,11 @@ TEST_F(GridEdit, ALeftCellIsWrittenAndReadBackElsewhere) {
   EXPECT_EQ(Stored("note"), "<NULL>");
   EXPECT_EQ(d.Cell(0, 3), "NULL");
   EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+  // The key takes no NULL: it is not offered, and Ctrl+0 there changes nothing.
+  d.Open(0, 0);
+  EXPECT_FALSE(d.Editor()->actions().value(0)->isVisible());
+  QTest::keyClick(d.Editor(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_FALSE(d.Editor()->isNull() || d.Editor()->changed());
 
   // Leaving a cell untouched writes nothing, even after a change made elsewhere.
   d.Open(1, 1);

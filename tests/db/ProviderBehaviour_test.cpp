@@ -163,6 +163,14 @@ TEST_P(ProviderBehaviour, ValuesOfEveryTypeReadAsStoredAndWriteBack) {
     literals += ", " + types[i].literal;
     nulls += ", NULL";
   }
+  // The key and a NOT NULL column take no NULL; a plain column and an expression do.
+  const std::string nt = Name("nulls");
+  conn_.Execute("DROP TABLE IF EXISTS " + Q(nt));
+  conn_.Execute("CREATE TABLE " + Q(nt) + " (id INTEGER PRIMARY KEY, a INTEGER NOT NULL, b INTEGER)");
+  Recordset probe;
+  probe.Open("SELECT id, a, b, a + 1 AS e FROM " + Q(nt), conn_, adOpenKeyset, adLockOptimistic, adCmdText);
+  for (long i = 0; i < 4; ++i)
+    EXPECT_EQ(probe.Fields().Item(i).Attributes(), i < 2 ? 0 : adFldIsNullable | adFldMayBeNull) << i;
   conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
   conn_.Execute("CREATE TABLE " + Q(t) + " (" + columns + ", name VARCHAR(9))");
   auto rs = OpenTable(t, conn_);
