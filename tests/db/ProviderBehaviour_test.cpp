@@ -499,12 +499,17 @@ TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
   }
 }
 
+// Ended in the middle of a statement, as a server that stops ends its sessions.
 TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
   if (!Sql().postgres) GTEST_SKIP() << "no server";
   auto rs = OpenTable(Table("lost", 10000), conn_);
   rs->MoveFirst();
-  Other()->Execute("SELECT pg_terminate_backend(" + Scalar(conn_, "SELECT pg_backend_pid()") + ")");
-  EXPECT_THROW(conn_.Execute("SELECT 1"), DbError);
+  std::thread ender([other = Other(), pid = Scalar(conn_, "SELECT pg_backend_pid()")] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other->Execute("SELECT pg_terminate_backend(" + pid + ")");
+  });
+  EXPECT_THROW(conn_.Execute(Sql().endless), DbError);
+  ender.join();
   EXPECT_EQ(Failure([&] { conn_.Execute("SELECT 1"); }).Kind(), ErrorKind::ConnectionFailed);
   EXPECT_EQ(Failure([&] { rs->AbsolutePosition(5000); }).Kind(), ErrorKind::ConnectionFailed);
   conn_.Close();
