@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -8,13 +7,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
-
-#include <functional>
 
 #include "dialog/ConnectionDialog.h"
 #include "dialog/SampleDatabase.h"
 #include "tests/Scratch.h"
+#include "tests/app/MessageBoxCapture.h"
 #include "tests/app/WindowDriver.h"
 
 namespace {
@@ -66,18 +63,9 @@ TEST(ConnectionLifecycle, ConnectFailDisconnectAndReconnectOnTheSameConnection) 
   EXPECT_EQ(d.w->Conn.State(), db::adStateOpen);
 }
 
-// Runs `act` on the connection dialog as soon as it is shown.
-void OnDialog(std::function<void(ConnectionDialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = qobject_cast<ConnectionDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    act(*dialog);
-  });
-}
-
 TEST(ConnectionDialog, CancelLogsOneLineAndTheSampleConnectsInOneClick) {
   WindowDriver d;
-  OnDialog([](ConnectionDialog& dialog) {
+  OnModal<ConnectionDialog>([](ConnectionDialog& dialog) {
     EXPECT_TRUE(dialog.findChild<QLineEdit*>("txtFile")->text().isEmpty()) << "no preset connection";
     dialog.reject();
   });
@@ -86,7 +74,7 @@ TEST(ConnectionDialog, CancelLogsOneLineAndTheSampleConnectsInOneClick) {
   ExpectState(d, true, false, true);
 
   ASSERT_FALSE(SampleDatabasePath().isEmpty()) << "esempio.db is built next to the program";
-  OnDialog([](ConnectionDialog& dialog) {
+  OnModal<ConnectionDialog>([](ConnectionDialog& dialog) {
     dialog.findChild<QPushButton*>("cmdEsempio")->click();
     dialog.accept();
   });

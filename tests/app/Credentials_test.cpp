@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
@@ -8,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <list>
 
@@ -115,16 +113,6 @@ TEST(Credentials, NoPasswordInTheLogTheMessageBoxesOrTheDialog) {
     d.Trigger("mnuDisconnetti");
     ExpectNoPasswordShown(d, text);
   }
-}
-
-// Runs `act` on the modal window of type W as soon as it is shown.
-template <class W>
-void OnModal(std::function<void(W&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-    ASSERT_NE(w, nullptr);
-    act(*w);
-  });
 }
 
 // A whole session, the file dialog of the connection dialog included, leaves no
