@@ -1,5 +1,8 @@
 #pragma once
-// Runs an action that may open a modal message box, reads the box and closes it.
+// Acts on the modal windows that an action opens: a message box read and closed, or
+// a window of a given type handed to the test.
+#include <gtest/gtest.h>
+
 #include <functional>
 
 #include <QApplication>
@@ -28,4 +31,13 @@ inline CapturedMessageBox CaptureMessageBox(const std::function<void()>& action)
   poll.start();
   action();
   return seen;
+}
+
+template <class W>
+void OnModal(std::function<void(W&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+    ASSERT_NE(w, nullptr);
+    act(*w);
+  });
 }

@@ -1,14 +1,11 @@
-// A PostgreSQL server that goes away, or never answers, met through the window's
-// operations: the log lines, the grid, the next operation, reconnecting, and what is
-// stored afterwards. The tests that need a server skip without CARTAVO_TEST_PG.
+// A PostgreSQL server that stops answering, met through the window's operations: the
+// log lines, the next operation and reconnecting. A session the server ends is
+// ProviderBehaviour's. The test that needs a server skips without CARTAVO_TEST_PG.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QProcess>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <csignal>
@@ -20,60 +17,27 @@
 
 namespace {
 
-const QString kScript = CARTAVO_SCRIPTS "/pg-test-server.sh";
-
-// The first line is the provider's error for the lost session, the second the summary.
-void ExpectLost(const std::vector<Row>& log, const QString& summary) {
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[0].text, "Err. n.-2147467259");
-  EXPECT_TRUE(log[0].sub1.contains(QRegularExpression("\\[(57P0\\d|08006)\\]"))) << log[0];
-  EXPECT_EQ(log[1], Err0(summary));
-}
-
-// On the test server, with a name of its own that tells its session apart.
-class PostgresFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
-    admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-    admin.Open();
-    d.w->Conne(text, "", "");
-    d.NewLog();
-  }
-  std::string Scalar(const std::string& sql) {
-    db::Recordset rs;
-    rs.Open(sql, admin);
-    return rs.Fields().Item(0L).GetValue().ToText();
-  }
-  const std::string name = "guasti_" + std::to_string(QCoreApplication::applicationPid());
-  const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + QString::fromStdString(name);
-  const std::string session = "FROM pg_stat_activity WHERE application_name = '" + name + "'";
-  db::Connection admin{db::BuiltInProvider};
-  GridDriver d;
-};
-
-// A lost session is PostgresServerStop's; here the cancel reaches the server.
-TEST_F(PostgresFaults, AnnullaCancelsOnTheServer) {
-  AnnullaAt(*d.w, 900);
-  d.RunSql("SELECT pg_sleep(30)");
-  const auto canceled = d.NewLog();
-  ASSERT_EQ(canceled.size(), 2u);
-  EXPECT_EQ(canceled[0].text, "Err. n.-2147217842");
-  EXPECT_TRUE(canceled[0].sub1.startsWith("[57014] ")) << canceled[0];
-  EXPECT_EQ(canceled[1], Err0("Lettura dati fallita su " + text));
-  d.RunSql("SELECT 1");  // the session goes on
-  EXPECT_EQ(d.Cell(0, 0), "1");
-}
-
 // A session whose server process stops answering, as behind a dead link: PQcancel
 // reaches the server, the command does not stop, and the wait must end all the same.
-TEST_F(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
+// The cancel that the server obeys is ProviderBehaviour's.
+TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
+  if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
+  const QString name = "guasti_" + QString::number(QCoreApplication::applicationPid());
+  const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name;
+  db::Connection admin{db::BuiltInProvider};
+  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
+  admin.Open();
+  GridDriver d;
+  d.w->Conne(text, "", "");
+  d.NewLog();
+  db::Recordset pid;
+  pid.Open("SELECT pid FROM pg_stat_activity WHERE application_name = '" + name.toStdString() + "'", admin);
   struct Stopped {
     explicit Stopped(pid_t p) : pid(p) { EXPECT_EQ(::kill(pid, SIGSTOP), 0); }
     ~Stopped() { ::kill(pid, SIGCONT); }
     pid_t pid;
   };
-  auto stopped = std::make_unique<Stopped>(static_cast<pid_t>(std::stol(Scalar("SELECT pid " + session))));
+  auto stopped = std::make_unique<Stopped>(static_cast<pid_t>(std::stol(pid.Fields().Item(0L).GetValue().ToText())));
   AnnullaAt(*d.w, 900);
   d.RunSql("SELECT 1");
   stopped.reset();
@@ -87,58 +51,6 @@ TEST_F(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   d.w->Conne(text, "", "");
   d.RunSql("SELECT 1");
   EXPECT_EQ(d.NewLog().size(), 4u);
-}
-
-// A server of its own, stopped while a command runs and while the grid shows rows.
-class OwnServer {
- public:
-  OwnServer() {
-    QProcess start;
-    start.start(kScript, {"start", dir_.path()});
-    start.waitForFinished(60000);
-    port_ = QString::fromUtf8(start.readAllStandardOutput()).trimmed();
-  }
-  ~OwnServer() { Run("stop"); }
-  QString Text() const {
-    return "Provider=PostgreSQL;Server=127.0.0.1;Port=" + port_ + ";Database=postgres;User ID=postgres";
-  }
-  void Run(const char* command) { QProcess::execute(kScript, {command, dir_.path()}); }
-
- private:
-  QTemporaryDir dir_;
-  QString port_;
-};
-
-TEST(PostgresServerStop, IsReportedAndReconnectingAfterTheRestartWorks) {
-  if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set: no servers here";
-  OwnServer server;
-  const QString text = server.Text();
-  GridDriver d;
-  d.w->Conne(text, "", "");
-  ASSERT_EQ(d.NewLog().size(), 2u) << "connected";
-  d.RunSql("CREATE TABLE t (id integer PRIMARY KEY, v integer); INSERT INTO t SELECT g, g FROM generate_series(1, 2000) g");
-  d.RunSql("SELECT * FROM t");
-  d.NewLog();
-
-  QTimer::singleShot(300, [&] { server.Run("stop"); });
-  d.RunSql("DO $$ BEGIN PERFORM pg_sleep(30); END $$");
-  ExpectLost(d.NewLog(), "Esecuzione comandi SQL fallita su " + text);
-  d.grid->verticalScrollBar()->setValue(d.grid->verticalScrollBar()->maximum());
-  d.grid->viewport()->repaint();
-  EXPECT_EQ(d.Cell(1999, 1), "");
-  d.Trigger("mnuLeggiTabelle");
-  ExpectLost(d.NewLog(), "Lettura tabelle fallita su " + text);
-  d.Trigger("mnuDisconnetti");
-  d.w->Conne(text, "", "");
-  const auto refused = d.NewLog();
-  ASSERT_EQ(refused.size(), 3u);
-  EXPECT_TRUE(refused[1].sub1.startsWith("[08001] ")) << refused[1];
-
-  server.Run("restart");
-  d.w->Conne(text, "", "");
-  d.RunSql("SELECT sum(v) FROM t");
-  EXPECT_EQ(d.NewLog().size(), 3u);
-  EXPECT_EQ(d.Cell(0, 0), "2001000");
 }
 
 // Accepts connections in the kernel and never says a word.

@@ -82,7 +82,6 @@ TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsT
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text, "", "");
   ASSERT_EQ(d.NewLog().size(), 3u);
-  EXPECT_FALSE(QFile::exists(file)) << "no empty database is made in its place";
 
   // Put back, connected, then replaced by another database.
   MakeSqlite(dir, "t.db", kShop);
@@ -118,9 +117,6 @@ class WithoutOverride {
 };
 
 TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
-  d.RunSql("INSERT INTO t VALUES (1, 11)");
-  EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(1555, "UNIQUE constraint failed: t.id"),
-                                          Err0("Esecuzione comandi SQL fallita su " + text)}));
   // A full disk: the file may not grow past the pages it has.
   d.RunSql("PRAGMA max_page_count = 1");
   d.NewLog();

