@@ -18,9 +18,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "dialog/SampleDatabase.h"
+#include "operations/OperationRunner.h"
 #include "db/odbc/OdbcCatalog.h"
 
 namespace {
@@ -291,11 +294,17 @@ void ConnectionDialog::testConnection() {
   const std::string text = S(connectionText());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QString outcome;
+  // Off the dialog's thread, with the progress window and "Annulla": a server that
+  // does not answer must not freeze the dialog. The probe is shared with the
+  // interrupt, which may still be running when the call has ended.
+  const auto probe = std::make_shared<db::Connection>(db::BuiltInProvider);
+  OperationRunner runner(this, [probe] { probe->Interrupt(); });
   try {
-    db::Connection probe(db::BuiltInProvider);
-    probe.ConnectionString(text);
-    probe.Open();
-    probe.Close();
+    probe->ConnectionString(text);
+    runner.Run([&] {
+      probe->Open();
+      probe->Close();
+    });
     outcome = "La connessione funziona.";
   } catch (const db::DbError& e) {
     outcome = "La connessione non funziona: " + Q(db::MaskSecrets(e.Description(), text));

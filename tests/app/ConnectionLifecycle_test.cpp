@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QTimer>
 
 #include "dialog/ConnectionDialog.h"
 #include "dialog/SampleDatabase.h"
@@ -111,6 +113,18 @@ TEST(ConnectionDialog, FieldsTextAndTestAgree) {
   dialog.findChild<QPushButton*>("cmdEsempio")->click();
   dialog.testConnection();
   EXPECT_EQ(dialog.findChild<QLabel*>("lblVerifica")->text(), "La connessione funziona.");
+
+  // A server that takes the connection and never answers: the dialog goes on
+  // handling its events while the test waits for it.
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  dialog.findChild<QPlainTextEdit*>("txtTesto")->setPlainText(
+      QString("Provider=PostgreSQL;Server=127.0.0.1;Port=%1;Timeout=2").arg(silent.serverPort()));
+  bool handled = false;
+  QTimer::singleShot(100, [&] { handled = true; });
+  dialog.testConnection();
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(dialog.findChild<QLabel*>("lblVerifica")->text().startsWith("La connessione non funziona: "));
 }
 
 }  // namespace
