@@ -24,17 +24,15 @@ class BusyPointer {
   BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-// Positions on the 1-based row, when the result has one.
-void Reach(db::Recordset& rs, std::int64_t position) { rs.TryAbsolutePosition(position); }
-
 // What binding the grid reads first (its first block of rows, unless the count is
 // known, and the first screen), read while the progress window can still be shown: a
 // slow query spends its time here, not in a paint. A query that fails here has not
 // opened: the record set is closed again.
 void ReadFirstRows(db::Recordset& rs) {
   try {
-    if (!rs.KnownRecordCount()) Reach(rs, RecordsetModel::kFetchRows);
-    Reach(rs, 1);
+    // A result shorter than either is fine: the moves only read what is there.
+    if (!rs.KnownRecordCount()) rs.TryAbsolutePosition(RecordsetModel::kFetchRows);
+    rs.TryAbsolutePosition(1);
   } catch (...) {
     rs.Close();
     throw;

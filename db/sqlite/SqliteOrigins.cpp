@@ -74,6 +74,11 @@ ColumnInfo Describe(const Session& s, sqlite3_stmt* st, int i) {
   return c;
 }
 
+// Whether a key read before every column fits the engine's limit on the columns of a result.
+bool FitsBeside(const Session& s, std::size_t keyParts, std::size_t columns) {
+  return keyParts + columns <= static_cast<std::size_t>(sqlite3_limit(s.db(), SQLITE_LIMIT_COLUMN, -1));
+}
+
 // "table", "view", "virtual" or "shadow"; with whether it is WITHOUT ROWID.
 std::pair<std::string, bool> KindOf(const Session& s, const TableId& t) {
   Statement st = s.prepare("SELECT type, wr FROM pragma_table_list(?1) WHERE schema = ?2");
@@ -136,9 +141,9 @@ Sources SourcesOf(const Session& s, const Prepared& q) {
     const auto part = std::find_if(key.begin(), key.end(), [&](const KeyPart& k) { return sql::SameName(k.name, c.baseColumn); });
     if (part != key.end()) from.keyPart = static_cast<int>(part - key.begin());
   }
-  const bool noRoomForRowId = q.columns.size() + 1 > static_cast<std::size_t>(sqlite3_limit(s.db(), SQLITE_LIMIT_COLUMN, -1));
-  for (SourceTable& t : out.tables)
-    if (noRoomForRowId && t.key.empty()) t.rowIdOutOfReach = KindOf(s, {t.schema, t.name}) == std::pair<std::string, bool>{"table", false};
+  if (!FitsBeside(s, 1, q.columns.size()))
+    for (SourceTable& t : out.tables)
+      if (t.key.empty()) t.rowIdOutOfReach = KindOf(s, {t.schema, t.name}) == std::pair<std::string, bool>{"table", false};
   return out;
 }
 
@@ -150,11 +155,8 @@ std::vector<KeyPart> PagingKeyOf(const Session& s, const Prepared& q, const Sour
     parts = t.key;
   else if (auto alias = RowIdAlias(q.columns))
     parts.push_back({*alias, true});
-  // The key read before every column must fit the engine's limit on the columns of a
-  // result: a table that has that many columns already pages by offset.
-  if (parts.size() + q.columns.size() > static_cast<std::size_t>(sqlite3_limit(s.db(), SQLITE_LIMIT_COLUMN, -1)))
-    return {};
-  return parts;
+  // A table that has too many columns for its key beside them pages by offset.
+  return FitsBeside(s, parts.size(), q.columns.size()) ? parts : std::vector<KeyPart>{};
 }
 
 }  // namespace db::sqlite
