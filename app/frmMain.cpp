@@ -21,8 +21,14 @@ constexpr int kCloseRetryMs = 100;
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent),
-      Attesa(this, [this] { Conn.Interrupt(); },
-             {.before = [this] { Data1->CommitEdit(); }, .after = [this] { Data1->viewport()->update(); }}),
+      ConnThread_(std::make_unique<ConnectionThread>([this] { Conn.Interrupt(); })),
+      Attesa(this, *ConnThread_,
+             {.before = [this] { Data1->CommitEdit(); },
+              .after =
+                  [this] {
+                    Data1->viewport()->update();
+                    Data1->FlushReports();
+                  }}),
       operationLog_([this](const QString& d, double n, bool e) { eventLog_->ScriviEvento(d, n, e); },
                     [this] { return lifecycle_->DSN(); }) {
   setObjectName("frmMain");
@@ -38,7 +44,7 @@ frmMain::frmMain(QWidget* parent)
   Form_Load();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { ConnThread_.reset(); }
 
 void frmMain::Conne(const QString& DSNx, const QString& UIDx, const QString& PWDx) {
   lifecycle_->Conne(DSNx, UIDx, PWDx);
@@ -93,8 +99,17 @@ void frmMain::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
     return;
   }
-  // A cell still being edited in the grid is written before the window goes.
+  // A cell still being edited in the grid is written before the window goes, and
+  // the window waits for the writes sent (with "Annulla", which gives them up and
+  // says which).
   Data1->CommitEdit();
+  if (Data1->WritesPending() > 0) {
+    try {
+      Attesa.Run([] {});
+    } catch (...) {
+      // cancelled: what was not saved has been told
+    }
+  }
   QMainWindow::closeEvent(event);
 }
 

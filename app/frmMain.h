@@ -48,8 +48,11 @@ class frmMain final : public QMainWindow {
  private:
   friend class frmMainProbe;
 
-  // Every blocking call on Conn runs through here: on a worker thread, with the
-  // progress window and "Annulla"; its gate keeps the grid off the connection meanwhile.
+  // Makes every engine call on Conn, one after the other; ended first when the
+  // window goes, while what its tasks report to still stands.
+  std::unique_ptr<ConnectionThread> ConnThread_;
+  // Every call on Conn that the window waits for runs through here: on ConnThread_,
+  // with the progress window and "Annulla"; its gate closes the grid to edits meanwhile.
   OperationRunner Attesa;
 
   // Controls, in creation order.

@@ -20,7 +20,6 @@
 #include "data/CellEditor.h"
 #include "data/CellText.h"
 #include "data/GridDelegate.h"
-#include "data/RecordsetModel.h"
 #include "data/RowsText.h"
 #include "db/Recordset.h"
 #include "operations/CaughtError.h"
@@ -37,7 +36,6 @@ const QString kNoDelete = "Le righe non si possono eliminare dalla griglia: si p
 const QString kSemicolons = "CSV separato da punto e virgola (*.csv)";
 const QString kCommas = "CSV separato da virgole (*.csv)";
 constexpr int kCellMargin = 8;           // pixels beside the text of a cell or a heading
-constexpr int kCountRetryMs = 100;       // a count put off by another call asks again after this
 constexpr QAbstractItemView::EditTriggers kEditing =
     QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
     QAbstractItemView::AnyKeyPressed;
@@ -71,6 +69,23 @@ DataGrid::DataGrid(QWidget* parent)
   SetUpHeaders();
   SetUpActions();
   connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &DataGrid::SliderReleased);
+  connect(model_, &QAbstractItemModel::dataChanged, this, &DataGrid::RowsChanged);
+}
+
+void DataGrid::setRunner(OperationRunner* runner) {
+  runner_ = runner;
+  model_->setThread(runner ? &runner->thread() : nullptr);
+}
+
+int DataGrid::WritesPending() const { return model_->WritesPending(); }
+
+void DataGrid::FlushReports() { model_->FlushReports(); }
+
+// A row that arrives under an open editor the user has not typed into shows in it.
+void DataGrid::RowsChanged(const QModelIndex& from, const QModelIndex& to) {
+  const QModelIndex at = currentIndex();
+  if (!editor_ || editor_->changed() || !at.isValid() || at.row() < from.row() || at.row() > to.row()) return;
+  delegate_->setEditorData(editor_, at);
 }
 
 void DataGrid::SetUpLook() {
@@ -117,10 +132,10 @@ void DataGrid::DropDataSource() {
   model_->Bind(nullptr);
 }
 
-void DataGrid::ReBind() {
+void DataGrid::ReBind(std::optional<RecordsetModel::Rows> first) {
   CommitEdit();
   try {
-    model_->Bind(source_);
+    model_->Bind(source_, std::move(first));
   } catch (...) {
     SizeColumns();
     throw;
@@ -166,21 +181,28 @@ void DataGrid::CountRows() {
   if (binding == model_->binding()) model_->SetCount(count);
 }
 
-void DataGrid::CountLater() { CountAfter(0, model_->binding()); }
-
-void DataGrid::CountAfter(int ms, std::uint64_t binding) {
-  QTimer::singleShot(ms, this, [this, binding] {
-    if (binding != model_->binding() || !model_->source() || model_->countKnown()) return;
-    // Another call of the window is running: the count waits for it to end.
-    if (runner_ && runner_->gate().busy()) return CountAfter(kCountRetryMs, binding);
-    CountRows();
+void DataGrid::CountLater() {
+  QTimer::singleShot(0, this, [this, binding = model_->binding()] {
+    if (binding == model_->binding()) model_->CountInBackground();
   });
 }
 
-// Ctrl+End goes to the last row, which only the count can tell.
+// Ctrl+End goes to the last row, which only the count can tell: until it comes the
+// cursor stays, and the window goes on answering.
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-  if (action == MoveEnd && (modifiers & Qt::ControlModifier)) CountRows();
+  if (action == MoveEnd && (modifiers & Qt::ControlModifier) && !model_->countKnown()) {
+    model_->CountInBackground([this] { GoToLastRow(); });
+    return currentIndex();
+  }
   return QTableView::moveCursor(action, modifiers);
+}
+
+void DataGrid::GoToLastRow() {
+  const int rows = model_->rowCount();
+  if (rows == 0) return;
+  const QModelIndex last = model_->index(rows - 1, std::max(currentIndex().column(), 0));
+  selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+  scrollTo(last);
 }
 
 // The scroll bar dragged to its foot asks for the end, as Ctrl+End does, once it is
@@ -192,11 +214,12 @@ void DataGrid::verticalScrollbarValueChanged(int value) {
 }
 
 void DataGrid::SliderReleased() {
-  QScrollBar* bar = verticalScrollBar();
+  const QScrollBar* bar = verticalScrollBar();
   if (model_->countKnown() || bar->value() < bar->maximum()) return;
-  CountRows();
-  updateGeometries();
-  bar->setValue(bar->maximum());
+  model_->CountInBackground([this] {
+    updateGeometries();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+  });
 }
 
 void DataGrid::setErrorReporter(std::function<void(const QString&)> report) {
@@ -227,6 +250,8 @@ QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   model_->setCurrentRow(current.isValid() ? current.row() : -1, false);
+  // Leaving a row tries again what could not be saved on it.
+  if (previous.isValid() && previous.row() != current.row()) model_->RetryRow(previous.row());
   QTableView::currentChanged(current, previous);
 }
 
@@ -395,7 +420,10 @@ bool DataGrid::EditorKey(CellEditor& editor, const QKeyEvent& key) {
       commitData(&editor);
       return true;
     case Qt::Key_Escape:
-      if (editor.changed()) delegate_->setEditorData(&editor, currentIndex());
+      // Escape also gives up a value that could not be saved.
+      model_->Forsake(currentIndex());
+      if (editor.changed() || editor.text() != currentIndex().data(Qt::EditRole).toString())
+        delegate_->setEditorData(&editor, currentIndex());
       return true;
     case Qt::Key_Up: MoveTo(MoveUp, mods); return true;
     case Qt::Key_Down: MoveTo(MoveDown, mods); return true;

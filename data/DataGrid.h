@@ -4,13 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+#include "data/RecordsetModel.h"
 
 class CellEditor;
 class GridDelegate;
 class OperationGate;
 class OperationRunner;
 class QKeyEvent;
-class RecordsetModel;
 namespace db { class Recordset; }
 namespace data { struct RowsChoice; }
 
@@ -29,21 +31,27 @@ class DataGrid : public QTableView {
   void setDataSource(db::Recordset* source);
   // Lets go of the rows without writing an edit still open: for when they go anyway.
   void DropDataSource();
-  // Rebuilds columns and rows from the source last assigned. Raises DbError when the
-  // source cannot be read; the grid is then empty.
-  void ReBind();
+  // Rebuilds columns and rows from the source last assigned, with its first rows when
+  // they were read as it opened. Raises DbError when the source cannot be read; the
+  // grid is then empty.
+  void ReBind(std::optional<RecordsetModel::Rows> first = std::nullopt);
   void setAllowUpdate(bool allow);
   // The window's gate: while it is closed the grid leaves its record set alone.
   void setGate(const OperationGate* gate);
-  // Where the row count is asked for (a long call: progress window, "Annulla");
-  // without one the count runs on the calling thread.
-  void setRunner(OperationRunner* runner) { runner_ = runner; }
+  // Where the record set lives: rows, writes and counts go to the runner's thread,
+  // reads that the user waits for (copy, export, CountRows) through the runner itself.
+  // Without one every call runs on the calling thread.
+  void setRunner(OperationRunner* runner);
   // The grid opens with the rows it has fetched; the exact count, which makes the
-  // scroll bar true and Ctrl+End reach the last row, comes from CountRows, or from
-  // CountLater once the caller's work (and the first paint) is done. A count that
-  // fails or is cancelled leaves the rows growing as they are scrolled to.
+  // scroll bar true and Ctrl+End reach the last row, comes from CountRows (waited
+  // for), or from CountLater on the connection's thread once the first screen is up.
+  // A count that fails or is cancelled leaves the rows growing as they are scrolled to.
   void CountRows();
   void CountLater();
+  // Edits sent and not answered yet.
+  int WritesPending() const;
+  // Tells what was held back while an operation ran (writes refused or not saved).
+  void FlushReports();
   bool AllowUpdate() const { return allowUpdate_; }
 
   // Writes the cell being edited, if it changed, and closes its editor.
@@ -89,7 +97,8 @@ class DataGrid : public QTableView {
   void SizeColumns();
   void SizeAllRows(int height);
   void SliderReleased();
-  void CountAfter(int ms, std::uint64_t binding);
+  void GoToLastRow();
+  void RowsChanged(const QModelIndex& from, const QModelIndex& to);
   void SetUpActions();
   // Keys of the grid's own commands, whether or not a cell is open; true when taken.
   bool CommandKey(const QKeyEvent& key);

@@ -24,15 +24,12 @@ class BusyPointer {
   BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-// What binding the grid reads first (its first block of rows, unless the count is
-// known, and the first screen), read while the progress window can still be shown: a
-// slow query spends its time here, not in a paint. A query that fails here has not
+// The first screen, read while the progress window can still be shown: a slow query
+// spends its time here, not behind a placeholder. A query that fails here has not
 // opened: the record set is closed again.
-void ReadFirstRows(db::Recordset& rs) {
+RecordsetModel::Rows ReadFirstRows(db::Recordset& rs) {
   try {
-    // A result shorter than either is fine: the moves only read what is there.
-    if (!rs.KnownRecordCount()) rs.TryAbsolutePosition(RecordsetModel::kFetchRows);
-    rs.TryAbsolutePosition(1);
+    return RecordsetModel::ReadFirst(rs);
   } catch (...) {
     rs.Close();
     throw;
@@ -70,13 +67,14 @@ void DataView::LeggiDati(QString query) {
     // The grid lets go of the rows before they are closed.
     if (wasOpen) Data1_.setDataSource(nullptr);
     const std::string text = query.toStdString();
+    std::optional<RecordsetModel::Rows> first;
     runner_.Run([&] {
       if (wasOpen) RsDati_->Close();
       RsDati_->Open(text, conn_, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
-      ReadFirstRows(*RsDati_);
+      first = ReadFirstRows(*RsDati_);
     });
     Data1_.setDataSource(RsDati_.get());
-    Data1_.ReBind();
+    Data1_.ReBind(std::move(first));
     DoEvents();
     Data1_.setAllowUpdate(true);
   } catch (...) {

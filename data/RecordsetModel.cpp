@@ -3,13 +3,14 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
-#include <optional>
 
 #include "db/Recordset.h"
 #include "operations/CaughtError.h"
+#include "operations/ConnectionThread.h"
 #include "operations/OperationGate.h"
 
 namespace {
@@ -22,12 +23,84 @@ constexpr std::int64_t kMaxRows = std::numeric_limits<int>::max();
 constexpr int kUnboundColumns = 2;
 const QString kCurrentMark = QStringLiteral("\u25b6");
 const QString kEditingMark = QStringLiteral("\u270e");
+const QColor kNotRead(235, 235, 235);
+const QColor kNullText(128, 128, 128);
+const QColor kNotSaved(176, 0, 0);
+const QString kNotSavedText = QStringLiteral("Il valore non è stato salvato: ");
+
+QFont Italic() {
+  QFont f;
+  f.setItalic(true);
+  return f;
+}
+
+// A failure that may pass: the same write can succeed when tried again.
+bool Passing(db::ErrorKind kind) {
+  using K = db::ErrorKind;
+  return kind == K::Busy || kind == K::Cancelled || kind == K::Timeout || kind == K::ConnectionFailed;
+}
+
+db::DbError Caught() {
+  try {
+    throw;
+  } catch (const db::DbError& e) {
+    return e;
+  } catch (...) {
+    const CaughtError e = CurrentError();
+    return db::DbError(static_cast<long>(e.number), e.description.toStdString());
+  }
+}
 
 }  // namespace
 
-RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
+// On the connection's thread.
+RecordsetModel::Cells RecordsetModel::ReadRow(db::Recordset& rs, const std::vector<int>& types) {
+  Cells cells(types.size());
+  const db::Fields fields = rs.Fields();
+  for (std::size_t c = 0; c < types.size(); ++c) {
+    db::Value v = fields.Item(static_cast<long>(c)).GetValue();
+    cells[c] = {data::Shown(v, types[c]), std::move(v)};
+  }
+  return cells;
+}
 
-void RecordsetModel::Bind(db::Recordset* source) {
+RecordsetModel::Rows RecordsetModel::ReadRows(db::Recordset& rs, const std::vector<int>& types,
+                                              std::int64_t first, std::int64_t count) {
+  Rows out;
+  out.first = first;
+  try {
+    for (std::int64_t row = first; row < first + count; ++row) {
+      if (!rs.TryAbsolutePosition(row + 1)) {
+        out.endMet = true;
+        break;
+      }
+      out.rows.push_back(ReadRow(rs, types));
+    }
+  } catch (...) {
+    out.failure = Q(Caught().Description());
+  }
+  return out;
+}
+
+RecordsetModel::Rows RecordsetModel::ReadFirst(db::Recordset& rs) {
+  std::vector<int> types;
+  const db::Fields fields = rs.Fields();
+  for (long i = 0; i < fields.Count(); ++i) types.push_back(fields.Item(i).Type());
+  Rows first = ReadRows(rs, types, 0, kPageRows);
+  if (first.failure) throw db::DbError(db::adErrProviderFailed, first.failure->toStdString());
+  // Whether a first block of rows is there, unless the size is known already.
+  if (!first.endMet && !rs.KnownRecordCount()) rs.TryAbsolutePosition(kFetchRows);
+  return first;
+}
+
+RecordsetModel::RecordsetModel(QObject* parent)
+    : QAbstractTableModel(parent), latest_(std::make_shared<std::atomic<std::uint64_t>>(0)) {}
+
+RecordsetModel::~RecordsetModel() {
+  if (alive_) *alive_ = false;
+}
+
+void RecordsetModel::Bind(db::Recordset* source, std::optional<Rows> first) {
   std::vector<Column> columns;
   std::int64_t count = 0;
   // Read before the reset, so that a failure leaves a consistent, empty model.
@@ -46,6 +119,8 @@ void RecordsetModel::Bind(db::Recordset* source) {
     throw;
   }
   beginResetModel();
+  if (alive_) *alive_ = false;
+  alive_ = std::make_shared<std::atomic<bool>>(true);
   source_ = source;
   ++binding_;
   columns_ = std::move(columns);
@@ -53,10 +128,19 @@ void RecordsetModel::Bind(db::Recordset* source) {
   rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
   currentRow_ = -1;
   editing_ = false;
+  counting_ = growing_ = failureTold_ = false;
+  afterCount_.clear();
+  outstanding_.reset();
+  missing_.reset();
   recent_.clear();
   kept_.clear();
+  edits_.clear();
+  if (first && !countKnown_) rows_ = static_cast<int>(first->rows.size()) + (first->endMet ? 0 : kFetchRows);
+  if (first && first->endMet) countKnown_ = true;
+  if (first)
+    for (std::size_t i = 0; i < first->rows.size(); ++i) Keep(static_cast<int>(i), std::move(first->rows[i]));
   endResetModel();
-  if (!countKnown_) fetchMore({});
+  if (!countKnown_ && !first) fetchMore({});
 }
 
 void RecordsetModel::SetCount(std::int64_t count) {
@@ -74,6 +158,31 @@ void RecordsetModel::SetCount(std::int64_t count) {
     rows_ = rows;
     endRemoveRows();
   }
+}
+
+void RecordsetModel::CountInBackground(std::function<void()> then) {
+  if (!source_ || countKnown_) {
+    if (then) then();
+    return;
+  }
+  if (then) afterCount_.push_back(std::move(then));
+  if (counting_) return;
+  counting_ = true;
+  Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
+    std::int64_t count = -1;
+    try {
+      if (!abandoned && *alive) count = rs->RecordCount();
+    } catch (...) {
+      // Cancelled or failed: the rows keep growing as they are scrolled to.
+    }
+    Deliver([this, binding, count] {
+      if (binding != binding_) return;
+      counting_ = false;
+      SetCount(count);
+      for (const auto& next : std::exchange(afterCount_, {}))
+        if (countKnown_) next();
+    });
+  });
 }
 
 void RecordsetModel::setEditable(bool editable) {
@@ -100,35 +209,60 @@ int RecordsetModel::columnCount(const QModelIndex& parent) const {
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   if (!source_ || !index.isValid() || index.row() >= rows_ || index.column() >= columnCount()) return {};
   const auto column = static_cast<std::size_t>(index.column());
+  if (role == NullableRole) return columns_[column].nullable;
+  if (const auto edit = edits_.find({index.row(), index.column()}); edit != edits_.end())
+    return PendingData(edit->second, index.column(), role);
+  const Cells* row = Kept(index.row());
+  if (!row) {
+    Need(index.row());
+    row = Kept(index.row());  // read at once when there is no thread
+  }
+  if (role == NotReadRole) return row == nullptr;
+  if (role == PendingRole) return false;
+  if (!row) return role == Qt::BackgroundRole ? QVariant(QBrush(kNotRead)) : QVariant();
+  const Cell& cell = (*row)[column];
   switch (role) {
     case Qt::DisplayRole:
-      return Q(Shown(index.row())[column].text);
+      return Q(cell.shown.text);
     case Qt::EditRole:
+      return data::FitsEditor(cell.value) ? Q(data::EditText(cell.value)) : Q(cell.shown.text);
     case NullRole:
-    case TooLongRole: {
-      const std::optional<db::Value> v = Read(index.row(), index.column());
-      if (role == NullRole) return v && v->IsNull();
-      const bool fits = !v || data::FitsEditor(*v);
-      if (role == TooLongRole) return !fits;
-      if (!v) return QString();
-      return fits ? Q(data::EditText(*v)) : Q(Shown(index.row())[column].text);
-    }
-    case NullableRole:
-      return columns_[column].nullable;
-    case Qt::TextAlignmentRole: {
-      const Qt::Alignment side = Shown(index.row())[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft;
-      return QVariant::fromValue(side | Qt::AlignVCenter);
-    }
+      return cell.value.IsNull();
+    case TooLongRole:
+      return !data::FitsEditor(cell.value);
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue((cell.shown.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     case Qt::ForegroundRole:
-      if (Shown(index.row())[column].kind == data::CellKind::Null) return QBrush(QColor(128, 128, 128));
-      return {};
+      return cell.shown.kind == data::CellKind::Null ? QVariant(QBrush(kNullText)) : QVariant();
     case Qt::FontRole:
-      if (Shown(index.row())[column].kind == data::CellKind::Null) {
-        QFont italic;
-        italic.setItalic(true);
-        return italic;
-      }
+      return cell.shown.kind == data::CellKind::Null ? QVariant(Italic()) : QVariant();
+    default:
       return {};
+  }
+}
+
+// The typed value, in italics; red once it is known not to be saved.
+QVariant RecordsetModel::PendingData(const Edit& edit, int column, int role) const {
+  switch (role) {
+    case Qt::DisplayRole:
+      return edit.typed.isValid() ? edit.typed : QVariant(QString::fromLatin1(data::kNullText));
+    case Qt::EditRole:
+      return edit.typed.isValid() ? edit.typed : QVariant(QString());
+    case NullRole:
+      return !edit.typed.isValid();
+    case TooLongRole:
+    case NotReadRole:
+      return false;
+    case PendingRole:
+      return true;
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue((data::IsNumericType(columns_[static_cast<std::size_t>(column)].type) ? Qt::AlignRight
+                                                                                                      : Qt::AlignLeft) |
+                                 Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+      return edit.failed ? QVariant(QBrush(kNotSaved)) : QVariant(QBrush(kNullText));
+    case Qt::FontRole:
+      return Italic();
     default:
       return {};
   }
@@ -153,89 +287,146 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
 }
 
 bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !source_ || !editable_ || writing_ || Busy() || !index.isValid() ||
-      index.row() >= rows_ || index.column() >= columnCount())
+  if (role != Qt::EditRole || !source_ || !editable_ || Busy() || !index.isValid() || index.row() >= rows_ ||
+      index.column() >= columnCount())
     return false;
-  writing_ = true;
-  const std::optional<QString> refused = Write(index.row(), index.column(), value);
-  // A written row reads back what is stored; a refused one is read again, since the
-  // refusal often means it changed meanwhile, unless the connection cannot give it.
-  if (!refused || Reread(index.row())) Forget(index.row());
-  emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
-  // Told once the cell shows the stored value again.
-  if (refused && report_) report_(*refused);
-  writing_ = false;
-  return !refused;
+  const CellKey key{index.row(), index.column()};
+  const int type = columns_[static_cast<std::size_t>(index.column())].type;
+  db::Value after;
+  try {
+    if (value.isValid()) after = data::FromEdit(value.toString().toStdString(), type);
+  } catch (...) {
+    Report(Q(Caught().Description()));
+    return false;
+  }
+  // The same value in another spelling is no change: nothing to write.
+  const Cells* row = Kept(index.row());
+  if (row && !edits_.count(key)) {
+    const db::Value& before = (*row)[static_cast<std::size_t>(index.column())].value;
+    if (before.IsNull() == after.IsNull() && data::EditText(before) == data::EditText(after)) return true;
+  }
+  const std::uint64_t sequence = ++editSequence_;
+  edits_[key] = {value, false, sequence};
+  ++writesInFlight_;
+  emit dataChanged(index, index);
+  std::vector<int> types;
+  for (const Column& c : columns_) types.push_back(c.type);
+  Post([this, rs = source_, binding = binding_, key, sequence, after = std::move(after),
+        types = std::move(types)](bool abandoned) mutable {
+    std::optional<db::DbError> error;
+    std::optional<Cells> stored;
+    if (abandoned) {
+      error = db::errors::Canceled();
+    } else {
+      error = Write(*rs, key, std::move(after));
+      try {
+        // A refusal often means the row changed meanwhile: it is read again as stored.
+        if (error && !Passing(error->Kind())) rs->Resync();
+        rs->AbsolutePosition(key.first + 1);
+        stored = ReadRow(*rs, types);
+      } catch (...) {
+        // the row cannot be read: it is asked for again when it is shown
+      }
+    }
+    Deliver([this, binding, key, sequence, error = std::move(error), stored = std::move(stored)]() mutable {
+      Written(binding, key, sequence, std::move(error), std::move(stored));
+    });
+  });
+  return true;
 }
 
-std::optional<QString> RecordsetModel::Write(int row, int column, const QVariant& value) {
+// On the connection's thread.
+std::optional<db::DbError> RecordsetModel::Write(db::Recordset& rs, CellKey key, db::Value after) {
   try {
-    source_->AbsolutePosition(row + 1);
-    db::Field field = source_->Fields().Item(column);
+    rs.AbsolutePosition(key.first + 1);
+    db::Field field = rs.Fields().Item(key.second);
     const db::Value before = field.GetValue();
-    db::Value after = value.isValid()
-                          ? data::FromEdit(value.toString().toStdString(), columns_[static_cast<std::size_t>(column)].type)
-                          : db::Value();
-    // The same value in another spelling is no change: nothing to write.
     if (before.IsNull() == after.IsNull() && data::EditText(before) == data::EditText(after)) return std::nullopt;
     field.SetValue(std::move(after));
-    source_->Update();
+    rs.Update();
     return std::nullopt;
   } catch (...) {
-    const CaughtError e = CurrentError();
+    db::DbError e = Caught();
     try {
-      source_->CancelUpdate();
+      rs.CancelUpdate();
     } catch (...) {
       // a closed record set holds no edit to cancel
     }
-    return e.description;
+    return e;
   }
 }
 
-bool RecordsetModel::Reread(int row) {
-  try {
-    source_->AbsolutePosition(row + 1);
-    source_->Resync();
-    return true;
-  } catch (...) {
-    return false;
+void RecordsetModel::Written(std::uint64_t binding, CellKey key, std::uint64_t sequence,
+                             std::optional<db::DbError> error, std::optional<Cells> stored) {
+  --writesInFlight_;
+  const bool passing = error && Passing(error->Kind());
+  const QString told = error ? (passing ? kNotSavedText : QString()) + Q(error->Description()) : QString();
+  if (binding != binding_) {
+    if (error) Report(told);
+    return;
+  }
+  const auto edit = edits_.find(key);
+  const bool latest = edit != edits_.end() && edit->second.sequence == sequence;
+  if (latest && passing) edit->second.failed = true;
+  else if (latest) edits_.erase(edit);
+  // A row that cannot be read again keeps what was read, unless it was just written.
+  if (stored) Keep(key.first, std::move(*stored));
+  else if (!error) Forget(key.first);
+  emit dataChanged(index(key.first, 0), index(key.first, columnCount() - 1));
+  // Told once the cell shows what is stored, or what was not saved.
+  if (error) Report(told);
+}
+
+void RecordsetModel::Forsake(const QModelIndex& index) {
+  const auto edit = edits_.find({index.row(), index.column()});
+  if (edit == edits_.end() || !edit->second.failed) return;
+  edits_.erase(edit);
+  emit dataChanged(index, index);
+}
+
+void RecordsetModel::RetryRow(int row) {
+  for (auto& [key, edit] : edits_) {
+    if (key.first != row || !edit.failed) continue;
+    const QVariant typed = edit.typed;
+    edits_.erase(key);
+    setData(index(key.first, key.second), typed, Qt::EditRole);
+    return RetryRow(row);  // the map has changed under the loop
   }
 }
 
-std::optional<db::Value> RecordsetModel::Read(int row, int column) const {
-  if (Busy()) return std::nullopt;
-  try {
-    source_->AbsolutePosition(row + 1);
-    return source_->Fields().Item(column).GetValue();
-  } catch (...) {
-    return std::nullopt;
-  }
+void RecordsetModel::Report(const QString& message) {
+  if (Busy())
+    heldReports_.push_back(message);
+  else if (report_)
+    report_(message);
 }
 
-const RecordsetModel::Cells& RecordsetModel::Shown(int row) const {
+void RecordsetModel::FlushReports() {
+  if (heldReports_.empty() || Busy()) return;
+  QStringList all;
+  for (const QString& m : std::exchange(heldReports_, {})) all << m;
+  if (report_) report_(all.join("\n"));
+}
+
+const RecordsetModel::Cells* RecordsetModel::Kept(int row) const {
+  const auto it = kept_.find(row);
+  if (it == kept_.end()) return nullptr;
+  recent_.splice(recent_.begin(), recent_, it->second.first);
+  return &it->second.second;
+}
+
+void RecordsetModel::Keep(int row, Cells cells) {
   if (const auto it = kept_.find(row); it != kept_.end()) {
+    it->second.second = std::move(cells);
     recent_.splice(recent_.begin(), recent_, it->second.first);
-    return it->second.second;
-  }
-  if (Busy()) {
-    blank_.assign(columns_.size(), {});
-    return blank_;
-  }
-  Cells cells(columns_.size());
-  try {
-    source_->AbsolutePosition(row + 1);
-    const db::Fields fields = source_->Fields();
-    for (std::size_t c = 0; c < columns_.size(); ++c)
-      cells[c] = data::Shown(fields.Item(static_cast<long>(c)).GetValue(), columns_[c].type);
-  } catch (...) {
-    // Shown empty; read again once the row has left the kept rows or is rebound.
+    return;
   }
   if (kept_.size() >= kKeptRows) {
     kept_.erase(recent_.back());
     recent_.pop_back();
   }
   recent_.push_front(row);
-  return kept_.emplace(row, std::make_pair(recent_.begin(), std::move(cells))).first->second.second;
+  kept_.emplace(row, std::make_pair(recent_.begin(), std::move(cells)));
 }
 
 void RecordsetModel::Forget(int row) {
@@ -245,47 +436,103 @@ void RecordsetModel::Forget(int row) {
   kept_.erase(it);
 }
 
-bool RecordsetModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && source_ && !countKnown_ && !Busy();
+// The rows the view misses in one turn of the event loop are asked for together.
+void RecordsetModel::Need(int row) const {
+  if (outstanding_ && row >= outstanding_->first && row < outstanding_->second) return;
+  if (!thread_) {
+    const std::int64_t first = row - row % kPageRows;
+    return Request(first, std::min<std::int64_t>(kPageRows, rows_ - first), Ask::View);
+  }
+  missing_ = missing_ ? std::pair(std::min(missing_->first, row), std::max(missing_->second, row)) : std::pair(row, row);
+  if (askScheduled_) return;
+  askScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    askScheduled_ = false;
+    if (!missing_ || !source_) return;
+    const auto [low, high] = *std::exchange(missing_, std::nullopt);
+    std::int64_t first = std::max<std::int64_t>(low - low % kPageRows, high + 1 - kMaxRequestRows);
+    const std::int64_t end = std::min<std::int64_t>(std::max<std::int64_t>(high + 1, first + kPageRows), rows_);
+    if (end > first) Request(first, end - first, Ask::View);
+  });
 }
 
-// Rows of a result whose size the provider cannot tell: grown a block at a time,
-// finding the end inside the last block by halving.
+void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) const {
+  std::vector<int> types;
+  for (const Column& c : columns_) types.push_back(c.type);
+  const std::uint64_t generation = ask == Ask::View ? ++*latest_ : 0;
+  if (ask == Ask::View) outstanding_ = {static_cast<int>(first), static_cast<int>(first + count)};
+  auto* self = const_cast<RecordsetModel*>(this);
+  Post([self, rs = source_, alive = alive_, latest = latest_, binding = binding_, types = std::move(types), first,
+        count, ask, generation](bool abandoned) {
+    Rows rows;
+    rows.first = first;
+    // Only the latest of the view's requests is read: scrolling has left the others.
+    const bool stale = ask == Ask::View && *latest != generation;
+    if (abandoned || !*alive || stale)
+      rows.dropped = count;
+    else
+      rows = ReadRows(*rs, types, first, count);
+    self->Deliver([self, binding, ask, generation, rows = std::move(rows)]() mutable {
+      self->Arrived(binding, ask, generation, std::move(rows));
+    });
+  });
+}
+
+void RecordsetModel::Arrived(std::uint64_t binding, Ask ask, std::uint64_t generation, Rows rows) {
+  if (binding != binding_) return;
+  if (ask == Ask::Growth) growing_ = false;
+  if (ask == Ask::View && generation == *latest_) outstanding_.reset();
+  const auto n = static_cast<std::int64_t>(rows.rows.size());
+  for (std::int64_t i = 0; i < n; ++i) Keep(static_cast<int>(rows.first + i), std::move(rows.rows[i]));
+  if (rows.failure && !failureTold_) {
+    failureTold_ = true;
+    Report(*rows.failure);
+  }
+  if (rows.endMet) {
+    countKnown_ = false;  // rows that others deleted meanwhile go too
+    SetCount(rows.first + n);
+  } else if (ask == Ask::Growth && !rows.failure) {
+    GrowTo(rows.first + n);
+  }
+  if (ask == Ask::Growth && rows.failure) countKnown_ = true;  // a result that cannot be read further ends here
+  // Dropped rows still in sight are asked for again by the paint this brings.
+  const std::int64_t changed = std::min<std::int64_t>(std::max(n, rows.dropped), rows_ - rows.first);
+  if (thread_ && changed > 0)
+    emit dataChanged(index(static_cast<int>(rows.first), 0),
+                     index(static_cast<int>(rows.first + changed - 1), columnCount() - 1));
+}
+
+void RecordsetModel::GrowTo(std::int64_t rows) {
+  rows = std::clamp<std::int64_t>(rows, 0, kMaxRows);
+  if (rows <= rows_ || countKnown_) return;
+  beginInsertRows({}, rows_, static_cast<int>(rows) - 1);
+  rows_ = static_cast<int>(rows);
+  endInsertRows();
+}
+
+bool RecordsetModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && source_ && !countKnown_ && !growing_;
+}
+
+// Rows of a result whose size the provider cannot tell: grown a block at a time.
 void RecordsetModel::fetchMore(const QModelIndex& parent) {
   if (!canFetchMore(parent)) return;
-  std::int64_t have = rows_;
-  try {
-    if (const std::optional<std::int64_t> count = source_->KnownRecordCount()) {
-      have = *count;
-      countKnown_ = true;
-    } else {
-      const std::int64_t want = std::min<std::int64_t>(have + kFetchRows, kMaxRows);
-      if (RowExists(want - 1)) {
-        have = want;
-      } else {
-        std::int64_t missing = want - 1;
-        while (have < missing) {
-          const std::int64_t mid = have + (missing - have) / 2;
-          if (RowExists(mid))
-            have = mid + 1;
-          else
-            missing = mid;
-        }
-        countKnown_ = true;
-      }
-    }
-  } catch (...) {
-    // A result that cannot be read further ends where reading stopped.
-    countKnown_ = true;
-  }
-  have = std::clamp<std::int64_t>(have, 0, kMaxRows);
-  if (have > rows_) {
-    beginInsertRows({}, rows_, static_cast<int>(have) - 1);
-    rows_ = static_cast<int>(have);
-    endInsertRows();
-  }
+  growing_ = true;
+  Request(rows_, kFetchRows, Ask::Growth);
 }
 
-bool RecordsetModel::RowExists(std::int64_t row) const { return source_->TryAbsolutePosition(row + 1); }
+void RecordsetModel::Post(std::function<void(bool)> call) const {
+  if (thread_)
+    thread_->Post(std::move(call));
+  else
+    call(false);
+}
+
+void RecordsetModel::Deliver(std::function<void()> call) const {
+  if (thread_)
+    QMetaObject::invokeMethod(const_cast<RecordsetModel*>(this), std::move(call), Qt::QueuedConnection);
+  else
+    call();
+}
 
 bool RecordsetModel::Busy() const { return gate_ && gate_->busy(); }

@@ -1,26 +1,32 @@
 #pragma once
 #include <QAbstractTableModel>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "data/CellText.h"
+#include "db/DbError.h"
 #include "db/Value.h"
 
+class ConnectionThread;
 class OperationGate;
 namespace db { class Recordset; }
 
-// The rows of a record set for the grid, read only as the view asks for them: data()
-// positions the record set on the row and reads its fields. A bounded number of rows
-// is kept as shown; the provider under the record set keeps its own bounded pages.
-// Nothing here throws into Qt: a row that cannot be read shows empty cells. While the
-// window's gate is closed (a call runs on the connection on another thread) the
-// record set is not touched: rows kept are shown, others blank until the call ends,
-// and nothing can be edited.
+// The rows of a record set for the grid. The record set is touched only on the
+// connection's thread: data() answers from the rows it keeps and, for a row it does
+// not have, shows a placeholder (empty, light grey) and asks that thread for the
+// rows around it; they fill in when they arrive. Of the requests that scrolling
+// makes, only the latest is read: the others are dropped before they start. An
+// edited cell is written there too, in order behind what was asked before: until the
+// write is answered the cell shows the typed value in italics. Without a thread
+// (tests, tools) every call runs at once on the caller's thread.
 class RecordsetModel final : public QAbstractTableModel {
   Q_OBJECT
 
@@ -32,8 +38,14 @@ class RecordsetModel final : public QAbstractTableModel {
   static constexpr int TooLongRole = Qt::UserRole + 2;
   // False when the cell's column cannot hold NULL.
   static constexpr int NullableRole = Qt::UserRole + 3;
+  // True while the row has not been read: the cell shows the placeholder.
+  static constexpr int NotReadRole = Qt::UserRole + 4;
+  // True while an edit of the cell waits to be written, or was not saved.
+  static constexpr int PendingRole = Qt::UserRole + 5;
   static constexpr std::size_t kKeptRows = 1024;
   static constexpr int kFetchRows = 256;
+  static constexpr int kPageRows = 64;     // rows read by one request of the view
+  static constexpr int kMaxRequestRows = 512;
 
   struct Column {
     QString name;
@@ -41,62 +53,129 @@ class RecordsetModel final : public QAbstractTableModel {
     std::int32_t definedSize = 0;
     bool nullable = true;
   };
+  struct Cell {
+    data::CellText shown;
+    db::Value value;
+  };
+  using Cells = std::vector<Cell>;
+  // Rows read on the connection's thread, handed to the model.
+  struct Rows {
+    std::int64_t first = 0;
+    std::vector<Cells> rows;
+    bool endMet = false;           // fewer rows than asked: the result ends after them
+    std::int64_t dropped = 0;      // rows asked for and not read: the request was dropped
+    std::optional<QString> failure;
+  };
+
+  // The first screen of a record set just opened, read where the record set lives
+  // (the connection's thread) as part of opening it; raises DbError when it cannot.
+  static Rows ReadFirst(db::Recordset& rs);
 
   explicit RecordsetModel(QObject* parent = nullptr);
+  ~RecordsetModel() override;
 
-  // Takes the columns and rows of the source afresh; nullptr leaves the model empty.
-  // The engine is not asked to count: until SetCount, rows grow as they are fetched.
-  void Bind(db::Recordset* source);
+  // Takes the columns of the source afresh (metadata only, no engine call); nullptr
+  // leaves the model empty. The engine is not asked to count: until SetCount, rows
+  // grow as they are fetched. Call it while the connection's thread is not using
+  // the source.
+  void Bind(db::Recordset* source, std::optional<Rows> first = std::nullopt);
   db::Recordset* source() const { return source_; }
+  // Where the source is read and written; nullptr: on the caller's thread.
+  void setThread(ConnectionThread* thread) { thread_ = thread; }
   // Changes at every Bind: a count asked for an earlier binding is not taken.
   std::uint64_t binding() const { return binding_; }
   bool countKnown() const { return countKnown_; }
   // The source's row count, counted since Bind: every row becomes reachable.
   void SetCount(std::int64_t count);
+  // Counts on the connection's thread, then calls `then` (on this thread) if the
+  // binding is still the same; a count already under way is not asked twice.
+  void CountInBackground(std::function<void()> then = {});
   const std::vector<Column>& columns() const { return columns_; }
   void setEditable(bool editable);
   void setGate(const OperationGate* gate) { gate_ = gate; }
-  // Told the data layer's message when a write is refused.
+  // Told the data layer's message when a write is refused or not saved.
   void setErrorReporter(std::function<void(const QString&)> report) { report_ = std::move(report); }
+  // Messages held back while an operation ran, told now in one.
+  void FlushReports();
   // The row that the record selector marks, and whether its cell is being edited.
   void setCurrentRow(int row, bool editing);
+  // Edits sent to the connection's thread and not answered yet.
+  int WritesPending() const { return writesInFlight_; }
+  // Gives up an edit that was not saved: the cell shows the stored value again.
+  void Forsake(const QModelIndex& index);
+  // Sends again the edits of the row that were not saved.
+  void RetryRow(int row);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Writes the value at once (an invalid QVariant writes NULL); a refused write is
-  // reported, cancelled on the record set and the row read again as now stored.
+  // Sends the value to be written (an invalid QVariant writes NULL). A refused write
+  // is reported and the row read again as now stored; one that failed for a passing
+  // reason (locked, busy, connection lost, cancelled) keeps the typed value marked as
+  // not saved. True when the value was sent.
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
  private:
-  using Cells = std::vector<data::CellText>;
-  const Cells& Shown(int row) const;
-  std::optional<db::Value> Read(int row, int column) const;
+  struct Edit {
+    QVariant typed;
+    bool failed = false;  // answered, not saved
+    std::uint64_t sequence = 0;
+  };
+  enum class Ask { View, Growth };
+  using CellKey = std::pair<int, int>;
+
+  static Cells ReadRow(db::Recordset& rs, const std::vector<int>& types);
+  static Rows ReadRows(db::Recordset& rs, const std::vector<int>& types, std::int64_t first, std::int64_t count);
+  static std::optional<db::DbError> Write(db::Recordset& rs, CellKey key, db::Value after);
+  const Cells* Kept(int row) const;
+  void Need(int row) const;
+  void Request(std::int64_t first, std::int64_t count, Ask ask) const;
+  void Arrived(std::uint64_t binding, Ask ask, std::uint64_t generation, Rows rows);
+  void Keep(int row, Cells cells);
   void Forget(int row);
-  // The data layer's message when the write is refused.
-  std::optional<QString> Write(int row, int column, const QVariant& value);
-  // False when the row cannot be read again: what was read stays shown.
-  bool Reread(int row);
-  bool RowExists(std::int64_t row) const;
+  void GrowTo(std::int64_t rows);
+  void Written(std::uint64_t binding, CellKey cell, std::uint64_t sequence, std::optional<db::DbError> error,
+               std::optional<Cells> stored);
+  void Report(const QString& message);
+  // Runs the call where the source lives: on the connection's thread, or here.
+  void Post(std::function<void(bool abandoned)> call) const;
+  void Deliver(std::function<void()> call) const;
   bool Busy() const;
+  QVariant PendingData(const Edit& edit, int column, int role) const;
 
   db::Recordset* source_ = nullptr;
+  ConnectionThread* thread_ = nullptr;
   std::vector<Column> columns_;
   int rows_ = 0;
   bool countKnown_ = true;
   std::uint64_t binding_ = 0;
+  // False once the binding is gone: its requests still queued then touch nothing.
+  std::shared_ptr<std::atomic<bool>> alive_;
+  // The latest request of the view: older ones still waiting are dropped.
+  std::shared_ptr<std::atomic<std::uint64_t>> latest_;
   bool editable_ = true;
   int currentRow_ = -1;
   bool editing_ = false;
-  bool writing_ = false;
+  bool counting_ = false;
+  bool growing_ = false;
+  int writesInFlight_ = 0;
+  std::uint64_t editSequence_ = 0;
+  std::vector<std::function<void()>> afterCount_;
   std::function<void(const QString&)> report_;
+  std::vector<QString> heldReports_;
+  bool failureTold_ = false;  // one box per binding for rows that cannot be read
   const OperationGate* gate_ = nullptr;
-  mutable Cells blank_;
-  // Rows as shown, most recently used first.
+  // Rows asked for in this turn of the event loop, asked together at its end.
+  mutable std::optional<std::pair<int, int>> missing_;
+  mutable bool askScheduled_ = false;
+  // The rows of the latest request of the view, until it is answered: not asked twice.
+  mutable std::optional<std::pair<int, int>> outstanding_;
+  // Rows as read, most recently used first.
   mutable std::list<int> recent_;
-  mutable std::unordered_map<int, std::pair<std::list<int>::iterator, Cells>> kept_;
+  std::unordered_map<int, std::pair<std::list<int>::iterator, Cells>> kept_;
+  std::map<CellKey, Edit> edits_;
 };

@@ -7,68 +7,52 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
+
+#include "db/LayerErrors.h"
 
 #include "operations/ProgressDialog.h"
 #include "operations/UserInputHold.h"
 
 namespace {
 
-// Ends the wait of the loop from any thread; the loop checks what has ended.
-void Wake(QEventLoop& loop) { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
+// What the connection's thread hands back; shared, since the task still holds it
+// for a moment after the window's thread has taken the outcome.
+struct Outcome {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  std::exception_ptr failure;
+  std::atomic<bool> woke{false};  // the call has ended and woken the loop
 
-// Asks for the interrupt on a thread of its own, again and again until stopped.
-// Against a host that has gone silent the request itself can block (PQcancel connects
-// to the server): the operation does not wait for it, and the thread, which shares
-// nothing with the operation's frame, ends on its own once the request returns.
-class Interrupter {
- public:
-  Interrupter(const std::function<void()>& interrupt, std::chrono::milliseconds every)
-      : state_(std::make_shared<State>(interrupt, every)) {}
-  ~Interrupter() { state_->Stop(); }
-  Interrupter(const Interrupter&) = delete;
-  Interrupter& operator=(const Interrupter&) = delete;
-
-  void Start() {
-    if (started_) return;
-    started_ = true;
-    std::thread([state = state_] { state->Repeat(); }).detach();
+  void Set(std::exception_ptr f) {
+    {
+      const std::lock_guard lock(mutex);
+      failure = std::move(f);
+      done = true;
+    }
+    ended.notify_all();
   }
-
- private:
-  struct State {
-    State(std::function<void()> i, std::chrono::milliseconds e) : interrupt(std::move(i)), every(e) {}
-    void Repeat() {
-      std::unique_lock lock(mutex);
-      while (!stopped) {
-        lock.unlock();
-        interrupt();
-        lock.lock();
-        wake.wait_for(lock, every, [this] { return stopped; });
-      }
-    }
-    void Stop() {
-      {
-        const std::lock_guard lock(mutex);
-        stopped = true;
-      }
-      wake.notify_all();
-    }
-    const std::function<void()> interrupt;
-    const std::chrono::milliseconds every;
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopped = false;
-  };
-  std::shared_ptr<State> state_;
-  bool started_ = false;
+  std::exception_ptr Await() {
+    std::unique_lock lock(mutex);
+    ended.wait(lock, [this] { return done; });
+    return failure;
+  }
 };
 
 }  // namespace
 
+OperationRunner::OperationRunner(QWidget* window, ConnectionThread& thread, RunnerHooks hooks, RunnerTiming timing)
+    : window_(window), thread_(thread), hooks_(std::move(hooks)), timing_(timing) {}
+
 OperationRunner::OperationRunner(QWidget* window, std::function<void()> interrupt, RunnerHooks hooks,
                                  RunnerTiming timing)
-    : window_(window), interrupt_(std::move(interrupt)), hooks_(std::move(hooks)), timing_(timing) {}
+    : window_(window),
+      own_(std::make_unique<ConnectionThread>(std::move(interrupt), timing.interruptEvery)),
+      thread_(*own_),
+      hooks_(std::move(hooks)),
+      timing_(timing) {}
+
+OperationRunner::~OperationRunner() = default;
 
 void OperationRunner::Run(const std::function<void()>& call) {
   gate_.Require();
@@ -85,42 +69,36 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   const auto started = std::chrono::steady_clock::now();
 
   QEventLoop loop;
-  std::exception_ptr failure;
-  std::atomic<bool> ended{false};
-  Interrupter interrupter(interrupt_, timing_.interruptEvery);
-  std::unique_ptr<ProgressDialog> progress;
-  QTimer showTimer;
-  showTimer.setSingleShot(true);
-  QObject::connect(&showTimer, &QTimer::timeout, [&] {
-    if (ended) return;
-    progress = std::make_unique<ProgressDialog>(window_, started);
-    QObject::connect(progress.get(), &ProgressDialog::cancelRequested, [&] {
-      cancelled_ = true;
-      interrupter.Start();
-    });
-    progress->show();
-  });
-  showTimer.start(timing_.showAfter);
-
-  std::jthread worker([&] {
+  const auto outcome = std::make_shared<Outcome>();
+  // The loop is woken before the outcome is set: once it is set, the frame may go.
+  const ConnectionThread::Ticket ticket = thread_.Post([&call, &loop, outcome](bool abandoned) {
+    std::exception_ptr failure;
     try {
+      if (abandoned) throw db::errors::Canceled();
       call();
     } catch (...) {
       failure = std::current_exception();
     }
-    ended = true;
-    Wake(loop);
+    outcome->woke = true;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    outcome->Set(std::move(failure));
   });
-  while (!ended) {
-    // Once the application is leaving no loop runs any more (exec returns -1 at
-    // once): waiting in a loop would spin a core, and there is no window left to
-    // wait for. The call is interrupted and awaited.
-    if (loop.exec() < 0) {
-      cancelled_ = true;
-      interrupter.Start();
-      break;
-    }
-  }
-  worker.join();
-  return failure;
+  const auto cancel = [this, ticket] {
+    cancelled_ = true;
+    thread_.Cancel(ticket);
+  };
+  std::unique_ptr<ProgressDialog> progress;
+  QTimer showTimer;
+  showTimer.setSingleShot(true);
+  QObject::connect(&showTimer, &QTimer::timeout, [&] {
+    progress = std::make_unique<ProgressDialog>(window_, started);
+    QObject::connect(progress.get(), &ProgressDialog::cancelRequested, cancel);
+    progress->show();
+  });
+  showTimer.start(timing_.showAfter);
+  loop.exec();
+  // Only the application leaving ends the loop before the call: no loop can wait any
+  // more and there is no window left to wait for, so the call is cancelled and awaited.
+  if (!outcome->woke) cancel();
+  return outcome->Await();
 }

@@ -3,14 +3,16 @@
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <memory>
 
+#include "operations/ConnectionThread.h"
 #include "operations/OperationGate.h"
 
 class QWidget;
 
 struct RunnerTiming {
   std::chrono::milliseconds showAfter{500};
-  std::chrono::milliseconds interruptEvery{250};
+  std::chrono::milliseconds interruptEvery{250};  // for the thread a runner makes itself
 };
 
 // Around every call, on the user-interface thread with the gate open.
@@ -19,18 +21,20 @@ struct RunnerHooks {
   std::function<void()> after;   // the grid shows again what it left blank
 };
 
-// Runs the blocking database calls of the window's operations on a worker thread
-// while the user-interface thread waits in a local event loop that repaints and holds
-// the user's input. Once a call has run for showAfter, a modal progress window shows
-// the time elapsed; its "Annulla" asks the engine to stop, again every interruptEvery
-// until the call ends, since a request that falls between two engine calls is lost.
-// The call's exception is raised again on the user-interface thread, so the
-// operation's own error trap catches it as if the call had run there.
+// Runs the blocking database calls of the window's operations on the connection's
+// thread, behind whatever that thread has been given already, while the
+// user-interface thread waits in one local event loop that repaints and holds the
+// user's input. Once a call has run for showAfter, a modal progress window shows the
+// time elapsed; its "Annulla" cancels that call (and what waits before it) on the
+// connection's thread. The call's exception is raised again on the user-interface
+// thread, so the operation's own error trap catches it as if the call had run there.
 class OperationRunner {
  public:
-  // interrupt: safe from any thread.
+  OperationRunner(QWidget* window, ConnectionThread& thread, RunnerHooks hooks = {}, RunnerTiming timing = {});
+  // With a thread of its own, for a connection that lives only for one call.
   OperationRunner(QWidget* window, std::function<void()> interrupt, RunnerHooks hooks = {},
                   RunnerTiming timing = {});
+  ~OperationRunner();
 
   const OperationGate& gate() const { return gate_; }
   // Refuses with adErrStillExecuting when called while another call runs.
@@ -38,12 +42,14 @@ class OperationRunner {
   // Whether "Annulla" was pressed during the call that runs: a call that loops over
   // many engine calls asks it between them. Safe from any thread.
   bool Cancelled() const { return cancelled_; }
+  ConnectionThread& thread() const { return thread_; }
 
  private:
   std::exception_ptr Wait(const std::function<void()>& call);
 
   QWidget* window_;
-  std::function<void()> interrupt_;
+  std::unique_ptr<ConnectionThread> own_;
+  ConnectionThread& thread_;
   RunnerHooks hooks_;
   RunnerTiming timing_;
   OperationGate gate_;

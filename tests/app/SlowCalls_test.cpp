@@ -59,7 +59,7 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
     // Scrolled to rows never read: shown blank rather than read beside the call.
     d.grid->verticalScrollBar()->setValue(d.grid->verticalScrollBar()->maximum());
     d.grid->viewport()->repaint();
-    duringCall = d.Cell(4999, 1);
+    duringCall = d.model()->index(4999, 1).data().toString();
     d.probe.txtSQL()->setPlainText("DELETE FROM t");
     d.probe.EseguiSQL();
     d.w->close();  // the window goes when the call has ended, not under it
@@ -75,7 +75,7 @@ TEST_F(SlowCalls, TheGridAndOtherCommandsWaitForTheCall) {
   EXPECT_EQ(log[2], kCanceled);
   EXPECT_TRUE(duringCall.isEmpty()) << duringCall.toStdString();
   EXPECT_EQ(d.Cell(4999, 1), "5000");
-  EXPECT_EQ(SqliteScalar(file, "SELECT count(*) FROM t"), "5000");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM t"), "5000");
   QTest::qWait(300);
   EXPECT_FALSE(d.w->isVisible());
 }

@@ -2,6 +2,8 @@
 // operations as a user meets it: the log lines, the next operation, reconnecting,
 // and what is stored afterwards.
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -28,8 +30,8 @@ class SqliteFaults : public ::testing::Test, protected SqliteWindow {
     d.w->Conne(connection, "", "");
     d.NewLog();
   }
-  std::string Stored() const {
-    return SqliteScalar(file, "SELECT group_concat(id || '=' || v) FROM t").toStdString();
+  std::string Stored() {
+    return Scalar("SELECT group_concat(id || '=' || v) FROM t").toStdString();
   }
 };
 
@@ -93,12 +95,12 @@ TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsT
   d.Trigger("mnuDisconnetti");
   Connect(text);
   EXPECT_EQ(d.Rows("LwTabelle").at(0).text, "altra");
-  EXPECT_EQ(SqliteScalar(file, "SELECT count(*) FROM altra"), "1");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM altra"), "1");
 }
 
 // Root writes through permission bits by CAP_DAC_OVERRIDE. Capabilities belong to a
-// thread and pass to the threads it starts, so without it here the window's calls
-// find a read-only file read-only, as any user does.
+// thread and pass to the threads it starts, so without it on the connection's thread
+// the window's calls find a read-only file read-only, as any user does.
 class WithoutOverride {
  public:
   WithoutOverride() {
@@ -130,7 +132,8 @@ TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
 
   // A file that may only be read opens for reading; writing it is refused.
   QFile(file).setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-  const WithoutOverride asAnyUser;
+  std::optional<WithoutOverride> asAnyUser;
+  d.probe.OnConnectionThread([&] { asAnyUser.emplace(); });
   d.NewLog();
   d.w->Conne(text, "", "");
   EXPECT_EQ(d.NewLog().size(), 2u) << "connected";
@@ -138,6 +141,7 @@ TEST_F(SqliteFaults, RefusedWritesLeaveWhatIsStored) {
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(8, "attempt to write a readonly database"),
                                           Err0("Esecuzione comandi SQL fallita su " + text)}));
   EXPECT_EQ(Stored(), "1=11,2=21");
+  d.probe.OnConnectionThread([&] { asAnyUser.reset(); });
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 #pragma once
 // Test-side access to the window's private state and methods. Header-only so that
 // every test file of the widget tests shares one definition.
+#include <QCoreApplication>
+#include <QTest>
+
+#include <atomic>
+#include <functional>
+
 #include "app/EventLog.h"
 #include "app/frmMain.h"
 #include "data/DataView.h"
@@ -50,6 +56,25 @@ class frmMainProbe {
   void EseguiSQL() { w_.sqlPanel_->EseguiSQL(); }
 
   void txtEvent_DblClick() { w_.txtEvent_DblClick(); }
+
+  // Waits until the connection's thread has done what it was given and its answers
+  // have reached the window; an answer may ask for rows in turn, so more than once.
+  void Settle() {
+    for (int round = 0; round < 3; ++round) {
+      OnConnectionThread([] {});
+      QCoreApplication::processEvents();
+    }
+  }
+  // Runs the call on the connection's thread once it has done what it was given.
+  void OnConnectionThread(const std::function<void()>& call) {
+    std::atomic<bool> done{false};
+    w_.ConnThread_->Post([&](bool) {
+      call();
+      done = true;
+    });
+    static_cast<void>(QTest::qWaitFor([&done] { return done.load(); }, 20000));
+    QCoreApplication::sendPostedEvents();
+  }
 
  private:
   frmMain& w_;

@@ -36,7 +36,8 @@ TEST(BadCells, TextThatIsNoUtf8IsShownAndKeptAsStored) {
     ASSERT_EQ(d.grid->currentIndex().column(), 2);
     d.Type("dopo");
     QTest::keyClick(d.Editor(), Qt::Key_Return);
-    EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+    EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
+    d.probe.Settle();
     EXPECT_EQ(SqliteScalar(file, "SELECT nota FROM t"), "dopo");
     EXPECT_EQ(SqliteScalar(file, "SELECT hex(rotto) || typeof(rotto) FROM t"), "6361FF66E8C3text");
   }
@@ -61,8 +62,8 @@ TEST(BadCells, AHundredMegabyteCellLoadsAndTheGridStaysResponsive) {
   d.Open(0, 2);
   d.Type("5");
   QTest::keyClick(d.Editor(), Qt::Key_Return);
-  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
-  EXPECT_EQ(SqliteScalar(s.file, "SELECT n || ' ' || length(testo) FROM t WHERE id = 1"), "5 100000007");
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
+  EXPECT_EQ(s.Scalar("SELECT n || ' ' || length(testo) FROM t WHERE id = 1"), "5 100000007");
 
   // Its own cell opens at once, for reading: a value that long is changed by SQL,
   // never written back from a line cut for the screen.
@@ -71,10 +72,10 @@ TEST(BadCells, AHundredMegabyteCellLoadsAndTheGridStaysResponsive) {
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->text(), shown);
   QTest::keyClick(e, Qt::Key_X);
-  ASSERT_EQ(d.refused.size(), 1);
-  EXPECT_TRUE(d.refused[0].contains("troppo lungo")) << d.refused[0].toStdString();
+  ASSERT_EQ(d.Refused().size(), 1);
+  EXPECT_TRUE(d.Refused()[0].contains("troppo lungo")) << d.Refused()[0].toStdString();
   QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(SqliteScalar(s.file, "SELECT length(testo) FROM t WHERE id = 1"), "100000007");
+  EXPECT_EQ(s.Scalar("SELECT length(testo) FROM t WHERE id = 1"), "100000007");
   EXPECT_EQ(d.Editor()->text(), "breve") << "the next row is edited as ever";
 }
 
@@ -103,18 +104,18 @@ TEST(BadCells, TwoThousandColumns) {
   d.Open(0, 1999);
   d.Type("ultima");
   QTest::keyClick(d.Editor(), Qt::Key_Return);
-  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
-  EXPECT_EQ(SqliteScalar(s.file, "SELECT c2000 FROM largo"), "ultima");
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
+  EXPECT_EQ(s.Scalar("SELECT c2000 FROM largo"), "ultima");
 
   // Without a key the row id would name the rows, but no result holds a 2,001st column.
-  SqliteScalar(s.file, "CREATE TABLE senza AS SELECT * FROM largo");
+  s.Scalar("CREATE TABLE senza AS SELECT * FROM largo");
   d.Trigger("mnuLeggiTabelle");
   d.ClickTable("senza");
   d.Trigger("mnuLeggiDatiTabella");
   d.Open(0, 1);
   d.Type("x");
   QTest::keyClick(d.Editor(), Qt::Key_Return);
-  EXPECT_TRUE(d.refused.join('\n').contains("troppe colonne per leggerne anche il rowid")) << d.refused.join('\n').toStdString();
+  EXPECT_TRUE(d.Refused().join('\n').contains("troppe colonne per leggerne anche il rowid")) << d.Refused().join('\n').toStdString();
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST_F(DataView, TheFirstSixCharactersDecideBetweenQueryAndCommand) {
   d.RunSql("UPDATE libri SET prezzo = prezzo + 1");
   EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Esecuzione comandi SQL effettuata correttamente su " + text)});
   EXPECT_EQ(d.Headings(), QStringList{"titolo"}) << "a command leaves the grid";
-  EXPECT_EQ(SqliteScalar(file, "SELECT prezzo FROM libri WHERE id = 1"), "13.5");
+  EXPECT_EQ(Scalar("SELECT prezzo FROM libri WHERE id = 1"), "13.5");
 
   d.RunSql("SELECTED");
   ExpectErrorThen(d.NewLog(), Err0("Lettura dati fallita su " + text));

@@ -91,7 +91,7 @@ TEST_P(GridCommands, DeleteAndBackspaceOnASelectionChangeNothing) {
   Press(Qt::Key_Down);
   EXPECT_EQ(StoredNames(), before);
   EXPECT_EQ(told.count(), 5);
-  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
 }
 
 TEST_P(GridCommands, ARefusedWriteShowsWhatIsStoredNow) {
@@ -100,8 +100,8 @@ TEST_P(GridCommands, ARefusedWriteShowsWhatIsStoredNow) {
   d.Open(2, 1);
   d.Type("mio");
   Press(Qt::Key_Down);
-  ASSERT_EQ(d.refused.size(), 1);
-  EXPECT_TRUE(d.refused[0].contains("modificata")) << d.refused[0].toStdString();
+  ASSERT_EQ(d.Refused().size(), 1);
+  EXPECT_TRUE(d.Refused()[0].contains("modificata")) << d.Refused()[0].toStdString();
   EXPECT_TRUE(d.NewLog().empty()) << "a refused edit is not an operation of the log";
   EXPECT_EQ(d.Cell(2, 1), "fuori");
   EXPECT_EQ(Stored(3), "fuori");
@@ -129,7 +129,7 @@ TEST_P(GridCommands, CopyAndExportQuoteWhatNeedsIt) {
   const QJsonArray expected = QJsonDocument::fromJson(R"([["id","nome","dati"],["1","a\tb","00ff"],["2","",""],
       ["3","",""],["4","riga \"due\"\nseconda",""]])").array();
   EXPECT_EQ(rows, expected) << QJsonDocument(rows).toJson().toStdString();
-  EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
 
   // Given up half way, an export leaves neither the file nor a part of it.
   QFile::remove(file);

@@ -19,7 +19,11 @@ class GridDriver : public WindowDriver {
 
   QAbstractItemModel* model() const { return grid->model(); }
   int RowCount() const { return model()->rowCount(); }
-  QString Cell(int row, int column, int role = Qt::DisplayRole) const {
+  // What the cell shows once its row has been read.
+  QString Cell(int row, int column, int role = Qt::DisplayRole) {
+    probe.Settle();
+    model()->index(row, column).data(role);
+    probe.Settle();
     return model()->index(row, column).data(role).toString();
   }
   QStringList Headings() const {
@@ -50,21 +54,15 @@ class GridDriver : public WindowDriver {
     QTest::keyClicks(e, text);
   }
 
+  // What the grid has told so far, once every answer has come.
+  QStringList& Refused() {
+    probe.Settle();
+    return refused;
+  }
+
   frmMainProbe probe{*w};
   DataGrid* grid = probe.Data1();
   QStringList refused;
-};
-
-// A window connected to a SQLite file that sqlite3 made from sql, its log read so far.
-class SqliteWindow {
- public:
-  explicit SqliteWindow(const char* sql) : file(MakeSqlite(dir, "t.db", sql)), text(SqliteText(file)) {
-    d.w->Conne(text, "", "");
-    d.NewLog();
-  }
-  QTemporaryDir dir;
-  QString file, text;
-  GridDriver d;
 };
 
 // The first column of the first row of a query, read by sqlite3 on its own connection.
@@ -79,3 +77,21 @@ inline QString SqliteScalar(const QString& file, const QString& sql) {
   if (sqlite3_column_type(st, 0) == SQLITE_NULL) return "<NULL>";
   return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
 }
+
+// A window connected to a SQLite file that sqlite3 made from sql, its log read so far.
+class SqliteWindow {
+ public:
+  explicit SqliteWindow(const char* sql) : file(MakeSqlite(dir, "t.db", sql)), text(SqliteText(file)) {
+    d.w->Conne(text, "", "");
+    d.NewLog();
+  }
+  // What sqlite3 reads once the window's writes have been made.
+  QString Scalar(const QString& sql) {
+    d.probe.Settle();
+    return SqliteScalar(file, sql);
+  }
+  QTemporaryDir dir;
+  QString file, text;
+  GridDriver d;
+};
+

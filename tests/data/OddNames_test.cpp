@@ -60,7 +60,8 @@ void ExpectOddNamesWork(const Engine& e) {
     d.Open(0, 1);
     d.Type("scritto");
     QTest::keyClick(d.Editor(), Qt::Key_Return);
-    EXPECT_TRUE(d.refused.isEmpty()) << d.refused.join('\n').toStdString();
+    EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
+    d.probe.Settle();
     EXPECT_EQ(e.scalar("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)), "scritto");
   }
 }

@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTest>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+
 #include "data/DataGrid.h"
 #include "data/RecordsetModel.h"
 #include "db/LayerErrors.h"
 #include "db/Recordset.h"
+#include "operations/ConnectionThread.h"
 
 namespace {
 
@@ -15,8 +23,17 @@ class Unsized final : public db::Result {
   const std::vector<db::ColumnInfo>& columns() const override { return columns_; }
   bool fetch(std::int64_t row) override {
     if (row == broken) throw db::DbError(-1, "rotta");
+    ++fetches;
+    {
+      const std::lock_guard lock(mutex_);
+      fetched_.insert(row);
+    }
     at_ = row;
     return row >= 0 && row < rows_;
+  }
+  bool Fetched(std::int64_t row) {
+    const std::lock_guard lock(mutex_);
+    return fetched_.count(row) > 0;
   }
   db::Value value(int) const override { return db::Value("r" + std::to_string(at_)); }
   bool isNull(int) const override { return false; }
@@ -26,10 +43,15 @@ class Unsized final : public db::Result {
     return countable ? std::optional(rows_) : std::nullopt;
   }
   std::int64_t rowsRead() const override { return 0; }
-  void update(std::int64_t, const std::vector<std::pair<int, db::Value>>&) override { throw db::errors::RowChanged(); }
+  void update(std::int64_t, const std::vector<std::pair<int, db::Value>>&) override {
+    if (busy) throw db::DbError(5, "database is locked", db::ErrorKind::Busy);
+    throw db::errors::RowChanged();
+  }
   void refresh(std::int64_t) override {}
 
-  std::int64_t broken = -1;
+  std::atomic<std::int64_t> broken = -1;
+  std::atomic<int> fetches{0};
+  std::atomic<bool> busy{false};
   bool countable = false;
   bool countFails = false;
   int counts = 0;
@@ -37,6 +59,8 @@ class Unsized final : public db::Result {
  private:
   std::int64_t rows_;
   std::int64_t at_ = 0;
+  std::mutex mutex_;
+  std::set<std::int64_t> fetched_;
   std::vector<db::ColumnInfo> columns_ = [] {
     db::ColumnInfo c;
     c.name = "nome";
@@ -82,25 +106,80 @@ TEST(DataGrid, ACountThatFailsLeavesTheRowsGrowing) {
   grid.setDataSource(nullptr);
 }
 
-TEST(RecordsetModel, ReadFailuresShowEmptyCellsAndRefusalsAreTold) {
-  auto result = std::make_unique<Unsized>(10);
+// On the connection's thread: data() never waits for the engine, only the view's
+// latest request is read, a row that cannot be read stays marked as not read, and a
+// write that fails for a passing reason keeps the typed value until given up.
+TEST(RecordsetModel, RowsAndWritesGoThroughTheConnectionThread) {
+  auto result = std::make_unique<Unsized>(1000);
   Unsized* raw = result.get();
+  raw->countable = true;
   db::Recordset rs;
   rs.OpenResult(std::move(result), db::adLockOptimistic);
+  ConnectionThread thread([] {});
   RecordsetModel model;
+  model.setThread(&thread);
   QStringList told;
   model.setErrorReporter([&](const QString& m) { told << m; });
   model.Bind(&rs);
-  raw->broken = 3;
-  EXPECT_EQ(model.index(3, 0).data().toString(), "");
-  EXPECT_EQ(model.index(3, 0).data(Qt::EditRole).toString(), "");
-  EXPECT_EQ(model.index(4, 0).data().toString(), "r4");
-  EXPECT_TRUE(told.isEmpty()) << "reads are not told";
+  model.SetCount(1000);
+  const auto settle = [&] {
+    std::atomic<bool> done{false};
+    thread.Post([&](bool) { done = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }));
+    QCoreApplication::processEvents();
+  };
+  settle();
+  const auto cell = [&](int row, int role = Qt::DisplayRole) { return model.index(row, 0).data(role); };
 
-  EXPECT_FALSE(model.setData(model.index(5, 0), QString("nuovo"), Qt::EditRole));
+  const int fetched = raw->fetches;
+  EXPECT_TRUE(cell(900, RecordsetModel::NotReadRole).toBool());
+  EXPECT_EQ(cell(900).toString(), "");
+  EXPECT_EQ(raw->fetches, fetched) << "data() called the provider";
+  settle();
+  settle();
+  EXPECT_EQ(cell(900).toString(), "r900");
+
+  // Scrolled on before the thread was free: the request left behind is dropped.
+  std::atomic<bool> release{false};
+  thread.Post([&](bool) { static_cast<void>(QTest::qWaitFor([&] { return release.load(); })); });
+  cell(300);
+  QCoreApplication::processEvents();
+  cell(600);
+  QCoreApplication::processEvents();
+  release = true;
+  settle();
+  settle();
+  EXPECT_EQ(cell(600).toString(), "r600");
+  EXPECT_FALSE(raw->Fetched(300)) << "a stale request was read";
+
+  raw->broken = 700;
+  for (int i = 0; i < 2; ++i) {
+    cell(700);
+    settle();
+    settle();
+    EXPECT_TRUE(cell(700, RecordsetModel::NotReadRole).toBool());
+  }
+  EXPECT_EQ(told, QStringList{"rotta"}) << "told once";
+  told.clear();
+
+  EXPECT_TRUE(model.setData(model.index(5, 0), QString("nuovo"), Qt::EditRole));
+  EXPECT_TRUE(cell(5, RecordsetModel::PendingRole).toBool());
+  EXPECT_EQ(cell(5).toString(), "nuovo");
+  settle();
+  EXPECT_EQ(told, QStringList{QString::fromStdString(db::errors::RowChanged().Description())});
+  EXPECT_EQ(cell(5).toString(), "r5") << "a refusal shows what is stored";
+  EXPECT_FALSE(cell(5, RecordsetModel::PendingRole).toBool());
+
+  told.clear();
+  raw->busy = true;
+  model.setData(model.index(6, 0), QString("nuovo"), Qt::EditRole);
+  settle();
   ASSERT_EQ(told.size(), 1);
-  EXPECT_EQ(told[0].toStdString(), db::errors::RowChanged().Description());
-  EXPECT_EQ(model.index(5, 0).data().toString(), "r5");
+  EXPECT_TRUE(told[0].startsWith("Il valore non è stato salvato: ")) << told[0].toStdString();
+  EXPECT_EQ(cell(6).toString(), "nuovo") << "the edit is kept, not lost";
+  EXPECT_TRUE(cell(6, RecordsetModel::PendingRole).toBool());
+  model.Forsake(model.index(6, 0));
+  EXPECT_EQ(cell(6).toString(), "r6");
 }
 
 }  // namespace
