@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "db/Connection.h"
 #include "db/Recordset.h"
@@ -20,6 +21,27 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QString Text(const db::Field& field) { return Q(field.GetValue().ToText()); }
+
+struct CatalogueRow {
+  QString name, type;
+  std::optional<QString> schema;
+};
+
+// On the connection's thread.
+std::vector<CatalogueRow> ReadCatalogue(db::Connection& conn) {
+  const std::unique_ptr<db::Recordset> rs = conn.OpenSchema(db::adSchemaTables);
+  const db::Fields fields = rs->Fields();
+  const db::Field name = fields.Item("TABLE_NAME");
+  const db::Field type = fields.Item("TABLE_TYPE");
+  // A catalogue without a schema column still lists its tables, unqualified.
+  const std::optional<db::Field> schemaName = fields.Find("TABLE_SCHEMA");
+  std::vector<CatalogueRow> rows;
+  // A new database has no tables: an empty list, not a failure.
+  if (rs->Eof()) return rows;
+  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+    rows.push_back({Text(name), Text(type), schemaName ? std::optional(Text(*schemaName)) : std::nullopt});
+  return rows;
+}
 
 // The schema the catalogue gave for the table, when it is the selected row.
 QString SchemaOfSelected(const ListView& tables, const QString& table) {
@@ -42,24 +64,14 @@ void CatalogueBrowser::LeggiTabelle() {
     runner_.gate().Require();
     DoEvents();
     LwTabelle_.ListItems().Clear();
-    std::unique_ptr<db::Recordset> rs;
-    // The catalogue query and its first rows run off the window's thread; the rest are read below.
-    runner_.Run([&] { rs = conn_.OpenSchema(db::adSchemaTables); });
-    const db::Fields fields = rs->Fields();
-    const db::Field name = fields.Item("TABLE_NAME");
-    const db::Field type = fields.Item("TABLE_TYPE");
-    // A catalogue without a schema column still lists its tables, unqualified.
-    const std::optional<db::Field> schemaName = fields.Find("TABLE_SCHEMA");
-    // A new database has no tables: an empty list, not a failure.
-    if (!rs->Eof()) {
-      rs->MoveFirst();
-      do {
-        DoEvents();
-        ListItem item = LwTabelle_.ListItems().Add(Text(name), kPictureTable);
-        if (schemaName) item.setUserValue(Text(*schemaName));
-        item.setSubItems(1, Text(type));
-        rs->MoveNext();
-      } while (!rs->Eof());
+    // The whole catalogue is read on the connection's thread; the list is filled here.
+    std::vector<CatalogueRow> rows;
+    runner_.Run([&] { rows = ReadCatalogue(conn_); });
+    for (const CatalogueRow& row : rows) {
+      DoEvents();
+      ListItem item = LwTabelle_.ListItems().Add(row.name, kPictureTable);
+      if (row.schema) item.setUserValue(*row.schema);
+      item.setSubItems(1, row.type);
     }
   } catch (...) {
     log_.Failed("Lettura tabelle fallita su ");
@@ -79,14 +91,25 @@ void CatalogueBrowser::LeggiCampi(const QString& table) {
     DoEvents();
     const QString schemaName = SchemaOfSelected(LwTabelle_, table);
     const std::string query = schema::SelectAllFrom(schemaName.toStdString(), table.toStdString(), conn_);
-    runner_.Run([&] { rs.Open(query, conn_); });
-    const db::Fields fields = rs.Fields();
-    const long count = fields.Count();
-    for (long i = 0; i < count; ++i) {
-      const db::Field field = fields.Item(i);
-      ListItem item = LwCampi_.ListItems().Add(Q(field.Name()), kPictureField);
-      item.setSubItems(1, DescriviTipo(static_cast<qint16>(field.Type())));
-      item.setSubItems(2, QString::number(field.DefinedSize()));
+    struct FieldRow {
+      QString name;
+      int type;
+      std::int32_t size;
+    };
+    std::vector<FieldRow> read;
+    runner_.Run([&] {
+      rs.Open(query, conn_);
+      const db::Fields fields = rs.Fields();
+      for (long i = 0; i < fields.Count(); ++i) {
+        const db::Field field = fields.Item(i);
+        read.push_back({Q(field.Name()), field.Type(), field.DefinedSize()});
+      }
+      rs.Close();
+    });
+    for (const FieldRow& field : read) {
+      ListItem item = LwCampi_.ListItems().Add(field.name, kPictureField);
+      item.setSubItems(1, DescriviTipo(static_cast<qint16>(field.type)));
+      item.setSubItems(2, QString::number(field.size));
       DoEvents();
     }
   } catch (...) {
