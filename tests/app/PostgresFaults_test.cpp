@@ -17,6 +17,23 @@
 
 namespace {
 
+struct Stopped {
+  explicit Stopped(pid_t p) : pid(p) { EXPECT_EQ(::kill(pid, SIGSTOP), 0); }
+  ~Stopped() { ::kill(pid, SIGCONT); }
+  pid_t pid;
+};
+
+std::string Scalar(db::Connection& conn, const std::string& sql) {
+  db::Recordset rs;
+  rs.Open(sql, conn);
+  return rs.Fields().Item(0L).GetValue().ToText();
+}
+
+pid_t BackendOf(db::Connection& admin, const QString& name) {
+  return static_cast<pid_t>(
+      std::stol(Scalar(admin, "SELECT pid FROM pg_stat_activity WHERE application_name = '" + name.toStdString() + "'")));
+}
+
 // A session whose server process stops answering, as behind a dead link: PQcancel
 // reaches the server, the command does not stop, and the wait must end all the same.
 // The cancel that the server obeys is ProviderBehaviour's.
@@ -30,14 +47,7 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   GridDriver d;
   d.w->Conne(text, "", "");
   d.NewLog();
-  db::Recordset pid;
-  pid.Open("SELECT pid FROM pg_stat_activity WHERE application_name = '" + name.toStdString() + "'", admin);
-  struct Stopped {
-    explicit Stopped(pid_t p) : pid(p) { EXPECT_EQ(::kill(pid, SIGSTOP), 0); }
-    ~Stopped() { ::kill(pid, SIGCONT); }
-    pid_t pid;
-  };
-  auto stopped = std::make_unique<Stopped>(static_cast<pid_t>(std::stol(pid.Fields().Item(0L).GetValue().ToText())));
+  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
   AnnullaAt(*d.w, 900);
   d.RunSql("SELECT 1");
   stopped.reset();
@@ -51,6 +61,35 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   d.w->Conne(text, "", "");
   d.RunSql("SELECT 1");
   EXPECT_EQ(d.NewLog().size(), 4u);
+}
+
+// A cell written while the server process is stopped: the window goes on (the key
+// returns), the cell shows the edit pending, and it is written once when it goes on.
+TEST(PostgresFaults, AWriteToAStoppedServerWaitsWithoutFreezing) {
+  if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
+  const QString name = "fermo_" + QString::number(QCoreApplication::applicationPid());
+  db::Connection admin{db::BuiltInProvider};
+  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
+  admin.Open();
+  admin.Execute("DROP TABLE IF EXISTS " + name.toStdString() + "; CREATE TABLE " + name.toStdString() +
+                " (id int PRIMARY KEY, v text); INSERT INTO " + name.toStdString() + " VALUES (1, 'prima'), (2, 'x')");
+  GridDriver d;
+  d.w->Conne(qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name, "", "");
+  d.probe.LeggiDati("SELECT * FROM " + name);
+  d.Open(0, 1);
+  d.Type("dopo");
+  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
+  QTest::keyClick(d.Editor(), Qt::Key_Down);
+  QTest::qWait(300);
+  const QModelIndex cell = d.model()->index(0, 1);
+  EXPECT_TRUE(cell.data(RecordsetModel::PendingRole).toBool());
+  EXPECT_EQ(cell.data().toString(), "dopo");
+  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "prima");
+  stopped.reset();
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
+  EXPECT_FALSE(cell.data(RecordsetModel::PendingRole).toBool());
+  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "dopo");
+  admin.Execute("DROP TABLE " + name.toStdString());
 }
 
 // Accepts connections in the kernel and never says a word.
