@@ -198,9 +198,8 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
 }
 
 void DataGrid::GoToLastRow() {
-  const int rows = model_->rowCount();
-  if (rows == 0) return;
-  const QModelIndex last = model_->index(rows - 1, std::max(currentIndex().column(), 0));
+  const QModelIndex last = QTableView::moveCursor(MoveEnd, Qt::ControlModifier);
+  if (!last.isValid()) return;
   selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
   scrollTo(last);
 }
