@@ -223,8 +223,16 @@ void DataGrid::SliderReleased() {
 
 void DataGrid::setErrorReporter(std::function<void(const QString&)> report) {
   if (!report) report = [this](const QString& message) { MsgBox(this, message, vbExclamation, "Cartavo"); };
-  report_ = report;
-  model_->setErrorReporter(std::move(report));
+  report_ = std::move(report);
+  model_->setErrorReporter([this](const QString& message) { Tell(message); });
+}
+
+// A box of the grid is open as an operation is: nothing else of the window runs
+// inside it (a menu item reached another way, as a screen reader does, is refused).
+void DataGrid::Tell(const QString& message) {
+  if (!runner_ || runner_->gate().busy()) return report_(message);
+  runner_->Hold([&] { report_(message); });
+  model_->FlushReports();
 }
 
 QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex& index, const QEvent* event) const {
@@ -351,7 +359,7 @@ void DataGrid::Read(const std::function<void()>& call) {
     else
       call();
   } catch (...) {
-    if (!Cancelled()) report_(CurrentError().description);
+    if (!Cancelled()) Tell(CurrentError().description);
   }
 }
 
@@ -401,7 +409,7 @@ void DataGrid::EditorOpened(CellEditor* editor) {
   editor->setPalette(cell);
   connect(editor, &CellEditor::ChangedState, this,
           [this](bool changed) { model_->setCurrentRow(currentIndex().row(), changed); });
-  connect(editor, &CellEditor::EditRefused, this, [this] { report_(kTooLongToEdit); });
+  connect(editor, &CellEditor::EditRefused, this, [this] { Tell(kTooLongToEdit); });
   editor->setGridActions({copy_, export_, refresh_});
 }
 

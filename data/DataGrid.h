@@ -106,6 +106,7 @@ class DataGrid : public QTableView {
   // Runs a call that reads the record set: with the progress window when there is a
   // runner, told in a box when it fails unless the user cancelled it.
   void Read(const std::function<void()>& call);
+  void Tell(const QString& message);
   // "Annulla" pressed during the read that runs; safe from the runner's thread.
   bool Cancelled() const;
 

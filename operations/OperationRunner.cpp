@@ -62,6 +62,11 @@ void OperationRunner::Run(const std::function<void()>& call) {
   if (failure) std::rethrow_exception(failure);
 }
 
+void OperationRunner::Hold(const std::function<void()>& modal) {
+  const OperationGate::Pass pass(gate_);
+  modal();
+}
+
 std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   const OperationGate::Pass pass(gate_);
   const UserInputHold hold;

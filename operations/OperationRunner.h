@@ -39,6 +39,9 @@ class OperationRunner {
   const OperationGate& gate() const { return gate_; }
   // Refuses with adErrStillExecuting when called while another call runs.
   void Run(const std::function<void()>& call);
+  // Runs a modal window of the operation's own (a box) with the gate closed, so that
+  // no other operation starts inside it.
+  void Hold(const std::function<void()>& modal);
   // Whether "Annulla" was pressed during the call that runs: a call that loops over
   // many engine calls asks it between them. Safe from any thread.
   bool Cancelled() const { return cancelled_; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QMenu>
 #include <QScrollBar>
 
 #include "tests/data/GridDriver.h"
@@ -54,6 +56,36 @@ TEST_F(GridEdit, ALeftCellIsWrittenAndReadBackElsewhere) {
   QTest::keyClick(d.Editor(), Qt::Key_Up);
   EXPECT_EQ(Stored("titolo", 2), "altrove");
   EXPECT_TRUE(d.Refused().isEmpty());
+}
+
+// With a refusal's box open, a menu item reached through the accessibility
+// interface, as a screen reader does, is refused instead of run inside the box.
+TEST_F(GridEdit, NoOperationRunsInsideARefusalsBox) {
+  d.ClickTable("autori");
+  d.Open(0, 1);
+  d.Type("mio");
+  MakeSqlite(dir, "t.db", "UPDATE libri SET titolo = 'altrui' WHERE id = 1");
+  d.NewLog();
+  std::vector<Row> duringBox;
+  d.grid->setErrorReporter([&](const QString&) {
+    QAction* action = d.w->findChild<QAction*>("mnuLeggiDatiTabella");
+    QMenu* menu = nullptr;
+    for (QObject* o : action->associatedObjects())
+      if (auto* m = qobject_cast<QMenu*>(o)) menu = m;
+    ASSERT_NE(menu, nullptr);
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(menu);
+    for (int i = 0; i < items->childCount(); ++i)
+      if (items->child(i)->text(QAccessible::Name).remove('&') == "Leggi Dati Tabella")
+        items->child(i)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    duringBox = d.NewLog();
+  });
+  QTest::keyClick(d.Editor(), Qt::Key_Down);
+  d.probe.Settle();
+  ASSERT_EQ(duringBox.size(), 2u);
+  EXPECT_EQ(duringBox[0].text, "Err. n.3711");
+  EXPECT_EQ(duringBox[1], Err0("Lettura dati fallita su " + text));
+  EXPECT_EQ(d.model()->columnCount(), 4) << "the rows of libri stay";
+  EXPECT_EQ(d.Cell(0, 1), "altrui");
 }
 
 // Before the grid reads other rows, before an operation takes the connection and
