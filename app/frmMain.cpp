@@ -99,10 +99,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
     return;
   }
-  // A cell still being edited in the grid is written before the window goes, and
-  // the window waits for the writes sent (with "Annulla", which gives them up and
-  // says which).
-  Data1->CommitEdit();
+  // A cell still being edited in the grid, or not saved yet, is written before the
+  // window goes, and the window waits for the writes sent (with "Annulla", which
+  // gives them up and says which).
+  Data1->SaveAll();
   if (Data1->WritesPending() > 0) {
     try {
       Attesa.Run([] {});

@@ -121,7 +121,7 @@ void DataGrid::SetUpActions() {
 }
 
 void DataGrid::setDataSource(db::Recordset* source) {
-  CommitEdit();
+  SaveAll();
   source_ = source;
   // Unbinding takes effect at once: the rows may go right after.
   if (!source) model_->Bind(nullptr);
@@ -160,6 +160,11 @@ void DataGrid::CommitEdit() {
   if (!editor) return;
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void DataGrid::SaveAll() {
+  CommitEdit();
+  model_->RetryUnsaved();
 }
 
 void DataGrid::CountRows() {

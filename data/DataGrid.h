@@ -56,6 +56,8 @@ class DataGrid : public QTableView {
 
   // Writes the cell being edited, if it changed, and closes its editor.
   void CommitEdit();
+  // That, and sends again what could not be saved: before the rows go.
+  void SaveAll();
   // Where a refused write is told; by default a message box titled "Cartavo".
   void setErrorReporter(std::function<void(const QString&)> report);
 

@@ -394,6 +394,13 @@ void RecordsetModel::RetryRow(int row) {
   }
 }
 
+void RecordsetModel::RetryUnsaved() {
+  std::vector<int> rows;
+  for (const auto& [key, edit] : edits_)
+    if (edit.failed) rows.push_back(key.first);
+  for (int row : rows) RetryRow(row);
+}
+
 void RecordsetModel::Report(const QString& message) {
   if (Busy())
     heldReports_.push_back(message);

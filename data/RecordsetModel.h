@@ -103,8 +103,9 @@ class RecordsetModel final : public QAbstractTableModel {
   int WritesPending() const { return writesInFlight_; }
   // Gives up an edit that was not saved: the cell shows the stored value again.
   void Forsake(const QModelIndex& index);
-  // Sends again the edits of the row that were not saved.
+  // Sends again the edits of the row (of every row) that were not saved.
   void RetryRow(int row);
+  void RetryUnsaved();
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

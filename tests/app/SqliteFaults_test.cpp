@@ -58,8 +58,27 @@ class Locker {
 };
 
 TEST_F(SqliteFaults, ALockHeldByAnotherProgramIsWaitedForThenReported) {
+  const QString notSaved = "Il valore non è stato salvato: ";
+  d.RunSql("SELECT * FROM t");
+  d.NewLog();
   {
     const Locker locker(file);
+    // An edit that outlasts the wait is kept as not saved, and sent again later.
+    d.Open(0, 1);
+    d.Type("11");
+    QTest::keyClick(d.Editor(), Qt::Key_Down);
+    EXPECT_EQ(d.Refused(), QStringList{notSaved + "database is locked"});
+    EXPECT_EQ(d.Cell(0, 1), "11");
+    EXPECT_TRUE(d.model()->index(0, 1).data(RecordsetModel::PendingRole).toBool());
+    d.refused.clear();
+  }
+  // Leaving its row once more, the lock gone, writes it.
+  d.Open(0, 1);
+  QTest::keyClick(d.Editor(), Qt::Key_Down);
+  EXPECT_EQ(Stored(), "1=11,2=20");
+  {
+    const Locker locker(file);
+
     bool progressShown = false;
     QTimer::singleShot(1500, [&] { progressShown = d.w->findChild<ProgressDialog*>() != nullptr; });
     d.RunSql("SELECT * FROM t");
@@ -74,7 +93,18 @@ TEST_F(SqliteFaults, ALockHeldByAnotherProgramIsWaitedForThenReported) {
   d.RunSql("SELECT * FROM t");
   EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + text)});
   EXPECT_EQ(d.RowCount(), 2);
-  EXPECT_EQ(Stored(), "1=10,2=20");
+  EXPECT_EQ(Stored(), "1=11,2=20");
+  EXPECT_TRUE(d.Refused().isEmpty()) << d.refused.join('\n').toStdString();
+
+  // Closing waits for a write; its "Annulla" gives it up and says so.
+  const Locker locker(file);
+  d.Open(1, 1);
+  d.Type("21");
+  AnnullaAt(*d.w, 800);
+  d.w->close();
+  EXPECT_FALSE(d.w->isVisible());
+  ASSERT_EQ(d.Refused().size(), 1);
+  EXPECT_TRUE(d.refused[0].startsWith(notSaved)) << d.refused[0].toStdString();
 }
 
 TEST_F(SqliteFaults, AFileDeletedOrReplacedIsReportedAndReconnectingReadsWhatIsThere) {
