@@ -385,12 +385,12 @@ void RecordsetModel::Forsake(const QModelIndex& index) {
 }
 
 void RecordsetModel::RetryRow(int row) {
-  for (auto& [key, edit] : edits_) {
-    if (key.first != row || !edit.failed) continue;
-    const QVariant typed = edit.typed;
+  std::vector<std::pair<CellKey, QVariant>> unsaved;
+  for (const auto& [key, edit] : edits_)
+    if (key.first == row && edit.failed) unsaved.emplace_back(key, edit.typed);
+  for (const auto& [key, typed] : unsaved) {
     edits_.erase(key);
     setData(index(key.first, key.second), typed, Qt::EditRole);
-    return RetryRow(row);  // the map has changed under the loop
   }
 }
 

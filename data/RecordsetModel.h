@@ -80,7 +80,8 @@ class RecordsetModel final : public QAbstractTableModel {
   // the source.
   void Bind(db::Recordset* source, std::optional<Rows> first = std::nullopt);
   db::Recordset* source() const { return source_; }
-  // Where the source is read and written; nullptr: on the caller's thread.
+  // Where the source is read and written; nullptr: on the caller's thread. The
+  // thread ends before the model does: its answers are queued to the model.
   void setThread(ConnectionThread* thread) { thread_ = thread; }
   // Changes at every Bind: a count asked for an earlier binding is not taken.
   std::uint64_t binding() const { return binding_; }

@@ -35,8 +35,6 @@ class ConnectionThread {
   // Interrupts the task `ticket` if it runs or is waiting, and skips every task
   // before it still waiting. A ticket already done is ignored.
   void Cancel(Ticket ticket);
-  // True when the task runs on this thread now: used to assert where a call is.
-  bool OnThisThread() const { return std::this_thread::get_id() == worker_.get_id(); }
 
  private:
   struct Queued {
