@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -123,21 +124,37 @@ struct Session {
     grid->setFocus();
     probe.Doing("LeggiDati");
     frmMainProbe(*w).LeggiDati(QString::fromStdString("SELECT * FROM " + table));
-    probe.Doing("first screen");
+    Doing("first screen");
     WaitFor([this] { return ScreenRead(*grid); }, "the first screen");
   }
   // Ctrl+End, which waits for the count in the background, then Ctrl+Home.
   void EndAndHome() {
-    probe.Doing("Ctrl+End");
+    Doing("Ctrl+End");
     Key(*grid, Qt::Key_End);
     RecordsetModel& model = ModelOf(*grid);
     WaitFor([&] { return model.countKnown() && grid->currentIndex().row() == model.rowCount() - 1 && ScreenRead(*grid); },
             "the last row");
-    probe.Doing("Ctrl+Home");
+    Doing("Ctrl+Home");
     Key(*grid, Qt::Key_Home);
     WaitFor([this] { return ScreenRead(*grid); }, "the first row");
   }
+  // Names what follows for the probe's log, with the pages read up to here.
+  void Doing(const char* what) {
+    if (auto* model = grid ? qobject_cast<RecordsetModel*>(grid->model()) : nullptr)
+      std::fprintf(stderr, "%s: %lld pages read before it\n", what, static_cast<long long>(model->RequestsRead()));
+    probe.Doing(what);
+  }
+  // Until what the connection's thread was given has been read and has reached the
+  // model: a read held by a stopped backend counts once it is done.
+  void Settle() {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    frmMainProbe(*w).ConnThread().Post([done](bool) { *done = true; });
+    WaitFor([&] { return done->load(); }, "the connection's thread");
+    Pause(kStepMs);
+  }
   Responsiveness Figures() {
+    Settle();
+    Doing("end");
     RecordsetModel& model = ModelOf(*grid);
     return {probe.MaxMs(), model.RequestsRead(), model.rowCount()};
   }
@@ -179,7 +196,7 @@ class StoppedBackends {
 
 // The scroll bar swept back and forth until the stop is over.
 void SweepWhileStopped(Session& s, const StoppedBackends& stopped) {
-  s.probe.Doing("scroll bar, backend stopped");
+  s.Doing("scroll bar, backend stopped");
   for (bool down = true; !stopped.Over(); down = !down) Sweep(*s.grid, down);
 }
 
@@ -242,9 +259,9 @@ WindowRun UiScroll(Engine engine) {
     Session s(engine == Engine::Sqlite ? Options::SqliteText(o.UiFile()) : PgSessionText(o),
               engine == Engine::Sqlite ? "big" : o.UiPgTable());
     s.EndAndHome();
-    s.probe.Doing("scroll bar down");
+    s.Doing("scroll bar down");
     Sweep(*s.grid, true);
-    s.probe.Doing("scroll bar up");
+    s.Doing("scroll bar up");
     Sweep(*s.grid, false);
     WaitFor([&] { return ScreenRead(*s.grid); }, "the first rows again");
     return s.Figures();
@@ -258,7 +275,7 @@ WindowRun UiStoppedScroll() {
     StoppedBackends stopped(o);
     SweepWhileStopped(s, stopped);
     stopped.Continue();
-    s.probe.Doing("after SIGCONT");
+    s.Doing("after SIGCONT");
     WaitFor([&] { return ScreenRead(*s.grid); }, "the rows after SIGCONT");
     return s.Figures();
   };
@@ -278,12 +295,12 @@ WindowRun UiStoppedEdit() {
     QTest::keyClicks(editor, QString::fromStdString(typed));
     StoppedBackends stopped(o);
     Pause(kStepMs * 10);
-    s.probe.Doing("edit committed, backend stopped");
+    s.Doing("edit committed, backend stopped");
     QTest::keyClick(editor, Qt::Key_Return);
     if (model.WritesPending() != 1) throw BenchError("the edit was not sent");
     SweepWhileStopped(s, stopped);
     stopped.Continue();
-    s.probe.Doing("after SIGCONT");
+    s.Doing("after SIGCONT");
     s.grid->verticalScrollBar()->setValue(0);
     WaitFor([&] { return model.WritesPending() == 0 && ScreenRead(*s.grid); }, "the write after SIGCONT");
     writes.Check(typed);

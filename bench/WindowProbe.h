@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "data/DataGrid.h"
 #include "data/DataView.h"
+#include "operations/ConnectionThread.h"
 #include "schema/CatalogueBrowser.h"
 #include "widgets/ListView.h"
 
@@ -13,6 +14,7 @@ class frmMainProbe {
   void LeggiDati(const QString& query) { w_.dataView_->LeggiDati(query); }
   ListView* LwTabelle() const { return w_.LwTabelle; }
   DataGrid* Data1() const { return w_.Data1; }
+  ConnectionThread& ConnThread() const { return *w_.ConnThread_; }
 
  private:
   frmMain& w_;
