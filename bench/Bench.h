@@ -16,6 +16,7 @@ enum class Engine { Sqlite, Postgres };
 struct Options {
   std::string dataDir;          // generated SQLite files, cached by size
   std::int64_t rows = 1000000;  // rows of the table big
+  std::int64_t uiRows = 10000000;  // rows of the table the window's thread cases scroll
   int tables = 10000;           // tables of the catalogue database
   int edits = 1000;             // cell edits of edit_roundtrip
   double budgetSeconds = 2;     // timed repetitions of one child process stop past this
@@ -25,6 +26,12 @@ struct Options {
   std::vector<std::string> only;  // scenario keys to run; empty: all
 
   std::string BigFile() const;
+  // The file and the PostgreSQL table of uiRows rows: big itself when the sizes agree.
+  std::string UiFile() const;
+  std::string UiPgTable() const;
+  // Whether --only names the scenario, or a scenario whose key starts with prefix.
+  bool Wants(const std::string& key) const;
+  bool WantsAny(const std::string& prefix) const;
   std::string TablesFile() const;
   // Cartavo's connection texts and what libpq and Qt are given for the same server.
   static std::string SqliteText(const std::string& file);
@@ -60,6 +67,16 @@ using Repetition = std::function<Tally(Stopwatch&)>;
 // Untimed preparation inside the child process (connections, a window, a scratch copy).
 using Prepare = std::function<Repetition(const Options&)>;
 
+// What a case of the window's thread saw: the longest time the thread was busy at
+// once, and the requests for rows that the grid's model read.
+struct Responsiveness {
+  double maxBlockMs = 0;
+  std::int64_t pagesRead = 0;
+  std::int64_t rows = 0;
+};
+// Run once in its child: it has no baseline to be divided by.
+using WindowRun = std::function<Responsiveness(const Options&)>;
+
 struct Contender {
   std::string name;  // "cartavo", or the baseline's name
   Prepare prepare;
@@ -70,6 +87,7 @@ struct Scenario {
   Engine engine = Engine::Sqlite;
   std::vector<Contender> contenders;  // Cartavo first, then the baselines in order
   bool sameRows = true;               // every contender must reach the same number of rows
+  WindowRun window = {};              // set: a case of the window's thread, without contenders
 };
 
 std::vector<Scenario> AllScenarios();

@@ -3,18 +3,14 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
 namespace bench {
 namespace {
-
-bool Wanted(const Options& o, const std::string& key) {
-  return o.only.empty() || std::find(o.only.begin(), o.only.end(), key) != o.only.end();
-}
 
 std::optional<Figure> RunInChild(const std::vector<std::string>& childArguments, const std::string& key,
                                  const std::string& name) {
@@ -35,17 +31,28 @@ std::optional<Figure> RunInChild(const std::vector<std::string>& childArguments,
   return std::nullopt;
 }
 
+int PrintFigure(const std::string& key, const std::string& name, const std::function<Figure()>& measure) {
+  try {
+    std::cout << FigureLine(measure()) << std::endl;
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s/%s: %s\n", key.c_str(), name.c_str(), e.what());
+    return 1;
+  }
+}
+
 }  // namespace
 
 std::vector<Outcome> RunScenarios(const Options& options, const std::vector<std::string>& childArguments) {
   std::vector<Outcome> outcomes;
   for (const Scenario& s : AllScenarios()) {
-    if (!Wanted(options, s.key)) continue;
+    if (!options.Wants(s.key)) continue;
     Outcome out{s.key, {}, s.sameRows, {}};
     if (s.engine == Engine::Postgres && options.pgPort.empty()) {
       out.skipped = "no PostgreSQL server (--pg-port)";
     } else {
       for (const Contender& c : s.contenders) out.contenders.push_back({c.name, Figure{}});
+      if (s.window) out.contenders.push_back({kWindowContender, Figure{}});
       // Rounds alternate the contenders, so that a spell of load on the machine falls on all of them.
       for (int round = 0; round < options.rounds; ++round)
         for (Measured& m : out.contenders) {
@@ -63,15 +70,9 @@ std::vector<Outcome> RunScenarios(const Options& options, const std::vector<std:
 int RunChild(const Options& options, const std::string& key, const std::string& name) {
   for (const Scenario& s : AllScenarios()) {
     if (s.key != key) continue;
+    if (s.window && name == kWindowContender) return PrintFigure(key, name, [&] { return MeasureWindow(s.window, options); });
     for (const Contender& c : s.contenders) {
-      if (c.name != name) continue;
-      try {
-        std::cout << FigureLine(Measure(c, options)) << std::endl;
-        return 0;
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s/%s: %s\n", key.c_str(), name.c_str(), e.what());
-        return 1;
-      }
+      if (c.name == name) return PrintFigure(key, name, [&] { return Measure(c, options); });
     }
   }
   std::fprintf(stderr, "no contender %s/%s\n", key.c_str(), name.c_str());

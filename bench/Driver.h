@@ -9,6 +9,9 @@
 
 namespace bench {
 
+// The one figure of a case of the window's thread.
+inline constexpr const char* kWindowContender = "cartavo";
+
 struct Measured {
   std::string name;
   std::optional<Figure> figure;  // nullopt: the child failed

@@ -68,17 +68,17 @@ void MakeSqliteTables(const std::string& file, int tables) {
   });
 }
 
-void MakePgBig(const std::string& conninfo, std::int64_t rows) {
+void MakePgTable(const std::string& conninfo, const std::string& table, std::int64_t rows) {
   PgConn conn = PgConnect(conninfo);
-  const PgResult exists = PgExec(conn.get(), "SELECT to_regclass('big') IS NOT NULL");
+  const PgResult exists = PgExec(conn.get(), "SELECT to_regclass('" + table + "') IS NOT NULL");
   if (std::string(PQgetvalue(exists.get(), 0, 0)) == "t" &&
-      std::stoll(PQgetvalue(PgExec(conn.get(), "SELECT count(*) FROM big").get(), 0, 0)) == rows)
+      std::stoll(PQgetvalue(PgExec(conn.get(), "SELECT count(*) FROM " + table).get(), 0, 0)) == rows)
     return;
-  std::fprintf(stderr, "generating PostgreSQL big (%lld rows)\n", static_cast<long long>(rows));
-  PgExec(conn.get(), std::string("DROP TABLE IF EXISTS big; CREATE TABLE big ") + kPgColumns +
-                         "; INSERT INTO big " + PgRowsUpTo(rows) + "; ALTER TABLE big ADD PRIMARY KEY (id)");
+  std::fprintf(stderr, "generating PostgreSQL %s (%lld rows)\n", table.c_str(), static_cast<long long>(rows));
+  PgExec(conn.get(), "DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table + " " + kPgColumns + "; INSERT INTO " +
+                         table + " " + PgRowsUpTo(rows) + "; ALTER TABLE " + table + " ADD PRIMARY KEY (id)");
   // Hint bits and the visibility map set now, not by whichever contender reads first.
-  PgExec(conn.get(), "VACUUM ANALYZE big");
+  PgExec(conn.get(), "VACUUM ANALYZE " + table);
 }
 
 }  // namespace
@@ -86,7 +86,11 @@ void MakePgBig(const std::string& conninfo, std::int64_t rows) {
 void EnsureData(const Options& options) {
   MakeSqliteBig(options.BigFile(), options.rows);
   MakeSqliteTables(options.TablesFile(), options.tables);
-  if (!options.pgPort.empty()) MakePgBig(options.PgConnInfo(), options.rows);
+  if (!options.pgPort.empty()) MakePgTable(options.PgConnInfo(), "big", options.rows);
+  // The window's thread cases only when asked for: 10 M rows cost PostgreSQL minutes.
+  if (options.WantsAny("ui_thread_sqlite")) MakeSqliteBig(options.UiFile(), options.uiRows);
+  if (!options.pgPort.empty() && options.WantsAny("ui_thread_pg"))
+    MakePgTable(options.PgConnInfo(), options.UiPgTable(), options.uiRows);
 }
 
 }  // namespace bench

@@ -57,6 +57,8 @@ void Figure::Merge(const Figure& other) {
   times.insert(times.end(), other.times.begin(), other.times.end());
   rssMb = std::max(rssMb, other.rssMb);
   tally = other.tally;
+  // The goal is never to block longer: the worst round speaks.
+  if (other.window && (!window || other.window->maxBlockMs > window->maxBlockMs)) window = other.window;
 }
 
 Figure Measure(const Contender& contender, const Options& options) {
@@ -83,13 +85,24 @@ Figure Measure(const Contender& contender, const Options& options) {
   return f;
 }
 
+Figure MeasureWindow(const WindowRun& run, const Options& options) {
+  Figure f;
+  f.window = run(options);
+  f.tally.rows = f.window->rows;
+  return f;
+}
+
 std::string FigureLine(const Figure& f) {
   QJsonArray times;
   for (double t : f.times) times.append(t);
-  const QJsonObject o{{"times_ms", times},
-                      {"rss_mb", f.rssMb},
-                      {"rows", static_cast<double>(f.tally.rows)},
-                      {"bytes", static_cast<double>(f.tally.bytes)}};
+  QJsonObject o{{"times_ms", times},
+                {"rss_mb", f.rssMb},
+                {"rows", static_cast<double>(f.tally.rows)},
+                {"bytes", static_cast<double>(f.tally.bytes)}};
+  if (f.window) {
+    o["max_block_ms"] = f.window->maxBlockMs;
+    o["pages_read"] = static_cast<double>(f.window->pagesRead);
+  }
   return kLinePrefix + QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
 }
 
@@ -103,7 +116,11 @@ bool ParseFigureLine(const std::string& line, Figure& f) {
   f.rssMb = o["rss_mb"].toDouble();
   f.tally.rows = static_cast<std::int64_t>(o["rows"].toDouble());
   f.tally.bytes = static_cast<std::int64_t>(o["bytes"].toDouble());
-  return !f.times.empty();
+  f.window.reset();
+  if (o.contains("max_block_ms"))
+    f.window = Responsiveness{o["max_block_ms"].toDouble(), static_cast<std::int64_t>(o["pages_read"].toDouble()),
+                              f.tally.rows};
+  return !f.times.empty() || f.window.has_value();
 }
 
 }  // namespace bench

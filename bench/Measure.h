@@ -2,6 +2,7 @@
 // One contender measured inside its child process: a first repetition for the
 // growth of resident memory (on a heap that nothing before it has warmed), then timed
 // repetitions until the time budget is spent, at least three over all the rounds.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ struct Figure {
   std::vector<double> times;  // ms of every timed repetition
   double rssMb = 0;  // peak resident memory of the first repetition over what was there before it
   Tally tally;       // of the last repetition
+  std::optional<Responsiveness> window;  // a case of the window's thread: its one run
 
   double MedianMs() const;
   // Half the interquartile range, as a share of the median: how much the repetitions
@@ -23,6 +25,7 @@ struct Figure {
 };
 
 Figure Measure(const Contender& contender, const Options& options);
+Figure MeasureWindow(const WindowRun& run, const Options& options);
 
 // The one line a child writes on its standard output, and its reading by the parent.
 std::string FigureLine(const Figure& f);

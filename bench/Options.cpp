@@ -1,5 +1,7 @@
 #include "bench/Bench.h"
 
+#include <algorithm>
+
 namespace bench {
 
 namespace {
@@ -10,6 +12,20 @@ constexpr const char* kGeneration = "g1";
 
 std::string Options::BigFile() const {
   return dataDir + "/big-" + kGeneration + "-" + std::to_string(rows) + ".db";
+}
+
+std::string Options::UiFile() const {
+  return dataDir + "/big-" + kGeneration + "-" + std::to_string(uiRows) + ".db";
+}
+
+std::string Options::UiPgTable() const { return uiRows == rows ? "big" : "big_" + std::to_string(uiRows); }
+
+bool Options::Wants(const std::string& key) const {
+  return only.empty() || std::find(only.begin(), only.end(), key) != only.end();
+}
+
+bool Options::WantsAny(const std::string& prefix) const {
+  return only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& k) { return k.rfind(prefix, 0) == 0; });
 }
 
 std::string Options::TablesFile() const {

@@ -32,6 +32,9 @@ std::string Cell(const Measured& m, bool named) {
   const std::string name = named ? m.name + " " : "";
   if (!m.figure) return name + "failed";
   const Figure& f = *m.figure;
+  if (f.window)
+    return "max block " + Ms(f.window->maxBlockMs) + " ms, " + std::to_string(f.window->pagesRead) + " pages read, " +
+           std::to_string(f.window->rows) + " rows";
   return name + Ms(f.MedianMs()) + " ms ±" + Format("%.0f", f.SpreadPercent()) + "% " + Format("%.1f", f.rssMb) + " MB";
 }
 
@@ -124,6 +127,12 @@ void WriteJson(const std::vector<Outcome>& outcomes, const std::string& file) {
     QJsonObject s;
     if (!o.skipped.empty()) s["skipped"] = QString::fromStdString(o.skipped);
     for (const Measured& m : o.contenders) {
+      if (m.figure && m.figure->window) {
+        s["max_block_ms"] = Rounded(m.figure->window->maxBlockMs, 1);
+        s["pages_read"] = static_cast<double>(m.figure->window->pagesRead);
+        s["rows"] = static_cast<double>(m.figure->window->rows);
+        continue;
+      }
       const QString name = QString::fromStdString(m.name);
       s[name + "_ms"] = m.figure ? QJsonValue(Rounded(m.figure->MedianMs(), 3)) : QJsonValue();
       s[name + "_rss_mb"] = m.figure ? QJsonValue(Rounded(m.figure->rssMb, 1)) : QJsonValue();

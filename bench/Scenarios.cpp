@@ -5,6 +5,7 @@
 #include "bench/PgCases.h"
 #include "bench/QtCases.h"
 #include "bench/SqliteCases.h"
+#include "bench/UiCases.h"
 #include "bench/WindowCases.h"
 
 namespace bench {
@@ -33,6 +34,11 @@ std::vector<Scenario> AllScenarios() {
        false},
       {"edit_roundtrip", sqlite, {{"cartavo", CartavoEdits()}, {"raw_update", SqliteUpdates()}}},
       {"sqlite_export_csv", sqlite, {{"cartavo", CartavoExportCsv()}, {"sqlite3_csv", SqliteShellCsv()}}},
+      // The window's thread, by itself: no baseline, the goal is never to block 100 ms.
+      {"ui_thread_sqlite_10m", sqlite, {}, true, UiScroll(sqlite)},
+      {"ui_thread_pg_10m", pg, {}, true, UiScroll(pg)},
+      {"ui_thread_pg_stopped_scroll", pg, {}, true, UiStoppedScroll()},
+      {"ui_thread_pg_stopped_edit", pg, {}, true, UiStoppedEdit()},
   };
 }
 

@@ -4,24 +4,7 @@
 
 #include <memory>
 
-#include "widgets/ListView.h"
-#include "app/frmMain.h"
-#include "data/DataView.h"
-#include "schema/CatalogueBrowser.h"
-#include "data/DataGrid.h"
-
-// The window's own accessor for code outside it: what the benchmark calls.
-class frmMainProbe {
- public:
-  explicit frmMainProbe(frmMain& w) : w_(w) {}
-  void LeggiTabelle() { w_.catalogue_->LeggiTabelle(); }
-  void LeggiDati(const QString& query) { w_.dataView_->LeggiDati(query); }
-  ListView* LwTabelle() const { return w_.LwTabelle; }
-  DataGrid* Data1() const { return w_.Data1; }
-
- private:
-  frmMain& w_;
-};
+#include "bench/WindowProbe.h"
 
 namespace bench {
 namespace {

@@ -2,7 +2,7 @@
 // and starts it. Without --child it makes the missing data, runs every scenario's
 // contenders each in a child process of its own and reports the figures.
 //
-//   cartavo_bench --data DIR [--rows N] [--tables N] [--edits N] [--budget SECONDS]
+//   cartavo_bench --data DIR [--rows N] [--ui-rows N] [--tables N] [--edits N] [--budget SECONDS]
 //                 [--rounds N] [--pg-port PORT] [--json FILE] [--only KEY,KEY...]
 #include <QApplication>
 
@@ -49,6 +49,7 @@ Command Parse(int argc, char** argv) {
     const std::string value = next();
     if (arg == "--data") o.dataDir = value;
     else if (arg == "--rows") o.rows = std::stoll(value);
+    else if (arg == "--ui-rows") o.uiRows = std::stoll(value);
     else if (arg == "--tables") o.tables = std::stoi(value);
     else if (arg == "--edits") o.edits = std::stoi(value);
     else if (arg == "--budget") o.budgetSeconds = std::stod(value);
@@ -60,7 +61,7 @@ Command Parse(int argc, char** argv) {
     c.forwarded.insert(c.forwarded.end(), {arg, value});
   }
   if (o.dataDir.empty()) throw bench::BenchError("--data DIR is required");
-  if (o.rows < o.edits || o.edits <= 0 || o.tables <= 0 || o.rounds <= 0) throw bench::BenchError("sizes out of range");
+  if (o.rows < o.edits || o.edits <= 0 || o.tables <= 0 || o.rounds <= 0 || o.uiRows <= 0) throw bench::BenchError("sizes out of range");
   return c;
 }
 

@@ -486,6 +486,7 @@ void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) co
 }
 
 void RecordsetModel::Arrived(std::uint64_t binding, Ask ask, std::uint64_t generation, Rows rows) {
+  if (rows.dropped == 0) ++requestsRead_;
   if (binding != binding_) return;
   if (ask == Ask::Growth) growing_ = false;
   if (ask == Ask::View && generation == *latest_) outstanding_.reset();

@@ -102,6 +102,8 @@ class RecordsetModel final : public QAbstractTableModel {
   void setCurrentRow(int row, bool editing);
   // Edits sent to the connection's thread and not answered yet.
   int WritesPending() const { return writesInFlight_; }
+  // Requests for rows that reached the engine (not dropped): what the benchmark reads.
+  std::int64_t RequestsRead() const { return requestsRead_; }
   // Gives up an edit that was not saved: the cell shows the stored value again.
   void Forsake(const QModelIndex& index);
   // Sends again the edits of the row (of every row) that were not saved.
@@ -165,6 +167,7 @@ class RecordsetModel final : public QAbstractTableModel {
   bool counting_ = false;
   bool growing_ = false;
   int writesInFlight_ = 0;
+  std::int64_t requestsRead_ = 0;
   std::uint64_t editSequence_ = 0;
   std::vector<std::function<void()>> afterCount_;
   std::function<void(const QString&)> report_;
