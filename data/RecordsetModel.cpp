@@ -128,7 +128,7 @@ void RecordsetModel::Bind(db::Recordset* source, std::optional<Rows> first) {
   rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
   currentRow_ = -1;
   editing_ = false;
-  counting_ = growing_ = failureTold_ = false;
+  counting_ = growing_ = failureTold_ = inserting_ = false;
   afterCount_.clear();
   outstanding_.reset();
   missing_.reset();
@@ -148,9 +148,7 @@ void RecordsetModel::SetCount(std::int64_t count) {
   countKnown_ = true;
   const int rows = static_cast<int>(std::min(count, kMaxRows));
   if (rows > rows_) {
-    beginInsertRows({}, rows_, rows - 1);
-    rows_ = rows;
-    endInsertRows();
+    InsertUpTo(rows);
   } else if (rows < rows_) {
     // Rows deleted by others since they were fetched.
     beginRemoveRows({}, rows, rows_ - 1);
@@ -160,13 +158,29 @@ void RecordsetModel::SetCount(std::int64_t count) {
   }
 }
 
+// The row header keeps an entry per row, and taking in millions at once holds the
+// window for a third of a second: they come a block a turn of the event loop.
+void RecordsetModel::InsertUpTo(int rows) {
+  const int step = static_cast<int>(std::min<std::int64_t>(rows, std::int64_t{rows_} + kInsertStep));
+  beginInsertRows({}, rows_, step - 1);
+  rows_ = step;
+  endInsertRows();
+  inserting_ = step < rows;
+  if (inserting_)
+    QTimer::singleShot(0, this, [this, rows, binding = binding_] {
+      if (binding == binding_ && inserting_) InsertUpTo(rows);
+    });
+  else
+    for (const auto& next : std::exchange(afterCount_, {})) next();
+}
+
 void RecordsetModel::CountInBackground(std::function<void()> then) {
-  if (!source_ || countKnown_) {
+  if (!source_ || (countKnown_ && !inserting_)) {
     if (then) then();
     return;
   }
   if (then) afterCount_.push_back(std::move(then));
-  if (counting_) return;
+  if (counting_ || countKnown_) return;
   counting_ = true;
   Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
     std::int64_t count = -1;
@@ -179,6 +193,8 @@ void RecordsetModel::CountInBackground(std::function<void()> then) {
       if (binding != binding_) return;
       counting_ = false;
       SetCount(count);
+      // Run once every row is in; a count that failed leaves the rows growing, no jump.
+      if (inserting_) return;
       for (const auto& next : std::exchange(afterCount_, {}))
         if (countKnown_) next();
     });

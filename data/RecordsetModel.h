@@ -46,6 +46,7 @@ class RecordsetModel final : public QAbstractTableModel {
   static constexpr int kFetchRows = 256;
   static constexpr int kPageRows = 64;     // rows read by one request of the view
   static constexpr int kMaxRequestRows = 512;
+  static constexpr int kInsertStep = 1 << 20;  // rows taken in by one turn of the event loop
 
   struct Column {
     QString name;
@@ -142,6 +143,7 @@ class RecordsetModel final : public QAbstractTableModel {
   void Keep(int row, Cells cells);
   void Forget(int row);
   void GrowTo(std::int64_t rows);
+  void InsertUpTo(int rows);
   void Written(std::uint64_t binding, CellKey cell, std::uint64_t sequence, std::optional<db::DbError> error,
                std::optional<Cells> stored);
   void Report(const QString& message);
@@ -166,6 +168,7 @@ class RecordsetModel final : public QAbstractTableModel {
   bool editing_ = false;
   bool counting_ = false;
   bool growing_ = false;
+  bool inserting_ = false;  // the count's rows are still being taken in
   int writesInFlight_ = 0;
   std::int64_t requestsRead_ = 0;
   std::uint64_t editSequence_ = 0;
