@@ -46,7 +46,7 @@ class RecordsetModel final : public QAbstractTableModel {
   static constexpr int kFetchRows = 256;
   static constexpr int kPageRows = 64;     // rows read by one request of the view
   static constexpr int kMaxRequestRows = 512;
-  static constexpr int kInsertStep = 1 << 20;  // rows taken in by one turn of the event loop
+  static constexpr int kInsertStep = 1 << 18;  // rows taken in by one turn of the event loop
 
   struct Column {
     QString name;
