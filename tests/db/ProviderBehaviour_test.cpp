@@ -232,7 +232,7 @@ TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
   for (const auto& [sql, expected] : cases) {
     SCOPED_TRACE(sql);
     const auto n = static_cast<std::int64_t>(expected->size());
-    auto at = [&](std::int64_t p) { return (*expected)[static_cast<std::size_t>(p - 1)]; };
+    auto at = [rows = expected](std::int64_t p) { return (*rows)[static_cast<std::size_t>(p - 1)]; };
     Recordset rs;
     rs.Open(sql, conn_, adOpenKeyset, adLockOptimistic);
     EXPECT_DB_ERROR(rs.AbsolutePosition(n + 300), adErrNoCurrentRecord);
