@@ -89,6 +89,12 @@ TEST(OperationRunner, ASlowCallShowsProgressHoldsInputAndAnnullaStopsIt) {
   EXPECT_EQ(f.Progress(), nullptr);
   QCoreApplication::processEvents();
   EXPECT_EQ(f.clicks, 1) << "the held click is handed on afterwards";
+
+  // The cancel was for that call: the next one runs to its end, never interrupted.
+  const int interrupts = f.interrupts;
+  f.runner.Run([] { std::this_thread::sleep_for(300ms); });
+  EXPECT_EQ(f.interrupts, interrupts);
+  EXPECT_FALSE(f.runner.Cancelled());
 }
 
 TEST(OperationRunner, ASecondCallIsRefusedWhileOneRuns) {
