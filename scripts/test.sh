@@ -42,6 +42,10 @@ MDBDRIVER="$(odbcinst -q -d | tr -d '[]' | grep -m1 -i mariadb)"
 export CARTAVO_TEST_PG="Provider=PostgreSQL;Server=127.0.0.1;Port=$PORT;Database=cartavo_test;User ID=postgres"
 export CARTAVO_TEST_PG_PORT="$PORT"
 export CARTAVO_TEST_MARIADB="Provider=ODBC;DRIVER={$MDBDRIVER};Server=127.0.0.1;Port=$MDBPORT;Database=cartavo_test;Uid=cartavo;Pwd=cartavo-test"
+# The same server as a data source of the user's odbc.ini, the run's own.
+printf '[cartavo_mariadb]\nDriver=%s\nServer=127.0.0.1\nPort=%s\nDatabase=cartavo_test\nUser=cartavo\nPassword=cartavo-test\n' \
+  "$MDBDRIVER" "$MDBPORT" >"$RUNDIR/odbc.ini"
+export ODBCINI="$RUNDIR/odbc.ini" CARTAVO_TEST_MARIADB_DSN=cartavo_mariadb
 export QT_QPA_PLATFORM=offscreen
 
 run_suite() { (cd "$1" && ctest --output-on-failure -j"$(nproc)" --timeout 900); }

@@ -2,7 +2,9 @@
 // tests shared with the other providers do not reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 
 #include "db/providers/BuiltInProviders.h"
@@ -10,6 +12,7 @@
 #include "db/DbError.h"
 #include "db/Provider.h"
 #include "db/SqlText.h"
+#include "db/odbc/OdbcCatalog.h"
 #include "db/odbc/OdbcResult.h"
 #include "tests/Scratch.h"
 #include "tests/db/Failure.h"
@@ -53,6 +56,16 @@ TEST(OdbcProvider, ConnectionFailuresComeFromTheDriverManager) {
   DbError e = Failure([] { Open("Provider=ODBC;DSN=cartavo_no_such_dsn"); });
   EXPECT_EQ(e.Number(), adErrProviderFailed);
   EXPECT_NE(e.Description().find("[IM002] [unixODBC][Driver Manager]"), std::string::npos) << e.Description();
+}
+
+// A data source of odbc.ini is listed with its driver and connects (the MariaDB test
+// server's, CARTAVO_TEST_MARIADB_DSN).
+TEST(OdbcProvider, ADataSourceIsListedAndConnects) {
+  const char* dsn = std::getenv("CARTAVO_TEST_MARIADB_DSN");
+  if (!dsn) GTEST_SKIP() << "CARTAVO_TEST_MARIADB_DSN not set";
+  const auto sources = OdbcDataSources();
+  EXPECT_TRUE(std::any_of(sources.begin(), sources.end(), [&](const auto& s) { return s.name == dsn; }));
+  EXPECT_EQ(At(*Open(std::string("Provider=ODBC;DSN=") + dsn), "SELECT DATABASE()"), Value("cartavo_test"));
 }
 
 // Engines without LIMIT: each page runs the query as it is and fetches past the rows
