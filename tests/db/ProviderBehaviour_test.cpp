@@ -156,18 +156,13 @@ TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
     }
     seen[name] = text("TABLE_TYPE");
     catalogs.insert(text("TABLE_CATALOG"));
-    if (name == odd) {
-      EXPECT_EQ(schema, Sql().schemaOfNewTables);
-    }
+    EXPECT_TRUE(name != odd || schema == Sql().schemaOfNewTables) << schema;
   }
   EXPECT_EQ(seen[Name("t")], "TABLE");
   EXPECT_EQ(seen[odd], "TABLE");
   EXPECT_EQ(seen[view], "VIEW");
   EXPECT_EQ(catalogs.size(), 1u);
-  Recordset ofSystem;
-  if (!system.empty()) {
-    EXPECT_NO_THROW(ofSystem.Open("SELECT * FROM " + system, conn_)) << system;
-  }
+  if (!system.empty()) Recordset().Open("SELECT * FROM " + system, conn_);
   EXPECT_DB_ERROR(conn_.OpenSchema(4), adErrFeatureNotAvailable);
 }
 
@@ -513,9 +508,7 @@ TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
     rs.AbsolutePosition(1000);
     EXPECT_NO_THROW(other->Execute("INSERT INTO " + Q(t) + " (id, name) VALUES (" + std::to_string(next++) + ", 'x')"))
         << q;
-    if (!id.empty()) {
-      EXPECT_EQ(Scalar(*other, Sql().idleState + id), Sql().idle) << q;
-    }
+    EXPECT_TRUE(id.empty() || Scalar(*other, Sql().idleState + id) == Sql().idle) << q;
     rs.MoveNext();
     EXPECT_EQ(rs.Fields().Item("id").GetValue().ToText(), "1001") << q;
   }
