@@ -116,6 +116,8 @@ void WriteTable(RowStore& s, const EditPlan& plan, const EditTarget& t, const Ch
       values.push_back({cell, &cells[static_cast<std::size_t>(cell)], false});
     }
   Ran r = s.run(sql::UpdateText(d, u), values, d.returning ? read : std::vector<int>{});
+  // No row changed may still be the row found, already holding the new values.
+  if (r.rows == 0 && d.countsChangedRows) r.rows = s.run(sql::MatchText(d, u), values, {}).rows;
   if (r.rows != 1) throw errors::RowChanged();
   if (d.returning) {
     for (std::size_t i = 0; i < read.size(); ++i) cells[static_cast<std::size_t>(read[i])] = std::move(r.row[i]);

@@ -196,24 +196,42 @@ std::vector<std::string_view> SplitStatements(std::string_view sql) {
   return out;
 }
 
+namespace {
+
+// " WHERE c1 <null-safe => p AND ...", numbering the parameters on from n.
+std::string WhereEqual(const Dialect& d, const std::vector<std::string>& columns, int& n) {
+  // Engines bound the depth of an expression (SQLite: 1000), and a chain of ANDs is
+  // as deep as it is long: a row of many columns is compared in groups.
+  constexpr std::size_t kGroup = 64;
+  const bool grouped = columns.size() > kGroup;
+  std::string sql;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    sql += i == 0 ? " WHERE " : (grouped && i % kGroup == 0 ? ") AND " : " AND ");
+    if (grouped && i % kGroup == 0) sql += "(";
+    sql += columns[i] + " " + std::string(d.nullSafeEquals) + " " + Placeholder(d, ++n);
+  }
+  if (grouped) sql += ")";
+  return sql;
+}
+
+}  // namespace
+
 std::string UpdateText(const Dialect& d, const OptimisticUpdate& u) {
   std::string sql = "UPDATE " + u.table + " SET ";
   int n = 0;
   for (std::size_t i = 0; i < u.set.size(); ++i)
     sql += (i ? ", " : "") + u.set[i] + " = " + Placeholder(d, ++n);
-  // Engines bound the depth of an expression (SQLite: 1000), and a chain of ANDs is
-  // as deep as it is long: a row of many columns is compared in groups.
-  constexpr std::size_t kGroup = 64;
-  const bool grouped = u.compare.size() > kGroup;
-  for (std::size_t i = 0; i < u.compare.size(); ++i) {
-    sql += i == 0 ? " WHERE " : (grouped && i % kGroup == 0 ? ") AND " : " AND ");
-    if (grouped && i % kGroup == 0) sql += "(";
-    sql += u.compare[i] + " " + std::string(d.nullSafeEquals) + " " + Placeholder(d, ++n);
-  }
-  if (grouped) sql += ")";
+  sql += WhereEqual(d, u.compare, n);
   for (std::size_t i = 0; i < u.returning.size(); ++i)
     sql += (i ? ", " : " RETURNING ") + u.returning[i];
   return sql;
+}
+
+std::string MatchText(const Dialect& d, const OptimisticUpdate& u) {
+  std::vector<std::string> columns = u.set;
+  columns.insert(columns.end(), u.compare.begin(), u.compare.end());
+  int n = 0;
+  return "SELECT 1 FROM " + u.table + WhereEqual(d, columns, n);
 }
 
 std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
@@ -223,7 +241,9 @@ std::string KeysetPageText(const Dialect& d, const std::string& table, const std
     for (const auto& k : keys) text += (text.empty() ? "" : ", ") + k + std::string(suffix);
     return text;
   };
-  std::string sql = "SELECT " + joined("") + ", * FROM " + table;
+  // A bare * after another item is refused by MySQL and MariaDB, and SQLite takes
+  // no schema before ".*": the star is the alias's.
+  std::string sql = "SELECT " + joined("") + ", cartavo_t.* FROM " + table + " AS cartavo_t";
   if (fromKey) {
     std::string marks;
     for (std::size_t i = 0; i < keys.size(); ++i) marks += (i ? ", " : "") + Placeholder(d, static_cast<int>(i) + 1);

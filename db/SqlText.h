@@ -28,6 +28,9 @@ struct Dialect {
   bool returning = true;    // UPDATE ... RETURNING; otherwise the row is read again by its key
   bool limitOffset = true;  // understands "LIMIT n OFFSET m", so a table can be paged by its key
   Atomicity atomicity = Atomicity::Savepoint;
+  // An UPDATE counts the rows it changed, not those it matched (MySQL and MariaDB
+  // without CLIENT_FOUND_ROWS): storing what is there counts none.
+  bool countsChangedRows = false;
 };
 
 inline constexpr Dialect kSqlite{'"', "IS", PlaceholderStyle::Question};
@@ -79,8 +82,11 @@ struct OptimisticUpdate {
   std::vector<std::string> returning;  // empty: no RETURNING clause
 };
 std::string UpdateText(const Dialect& d, const OptimisticUpdate& u);
+// SELECT 1 FROM <table> WHERE s1 <null-safe => p AND ... AND c1 <null-safe => p ...:
+// the row as the UPDATE would leave it, parameters in the same order.
+std::string MatchText(const Dialect& d, const OptimisticUpdate& u);
 
-// SELECT k1, ..., * FROM <table> [WHERE (k1, ...) > (p, ...)] ORDER BY k1, ... <limits>:
+// SELECT k1, ..., cartavo_t.* FROM <table> AS cartavo_t [WHERE (k1, ...) > (p, ...)] ORDER BY k1, ... <limits>:
 // a page of a table in key order, after the key bound (before it, descending) when
 // fromKey is set.
 std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,

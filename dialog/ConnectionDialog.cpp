@@ -216,7 +216,13 @@ void ConnectionDialog::showProviderPage() {
   stkDetails_->setCurrentIndex(kind == db::ProviderKind::SQLite ? kSqlitePage : kServerPage);
   const bool serverRows = kind != db::ProviderKind::OdbcDsn;
   for (auto* edit : {txtServer_, txtPort_, txtDatabase_}) serverForm_->setRowVisible(edit, serverRows);
-  txtPort_->setPlaceholderText(kind == db::ProviderKind::PostgreSQL ? "5432" : QString());
+  // The server's usual port, where the driver's name tells the engine.
+  const QString driver = cboProvider_->currentData(kNameRole).toString();
+  const bool odbc = kind == db::ProviderKind::OdbcDriver;
+  const bool mysql =
+      odbc && (driver.contains("MariaDB", Qt::CaseInsensitive) || driver.contains("MySQL", Qt::CaseInsensitive));
+  const bool pg = kind == db::ProviderKind::PostgreSQL || (odbc && driver.contains("PostgreSQL", Qt::CaseInsensitive));
+  txtPort_->setPlaceholderText(pg ? "5432" : mysql ? "3306" : QString());
 }
 
 db::ConnectionFields ConnectionDialog::fields() const {

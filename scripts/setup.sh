@@ -6,8 +6,8 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
-  libsqlite3-dev sqlite3 libpq-dev postgresql
-  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
+  libsqlite3-dev sqlite3 libpq-dev postgresql mariadb-server
+  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc odbc-mariadb
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-translations-l10n
   xvfb xauth openbox xdotool imagemagick x11-utils

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Cartavo with its tests, starts a PostgreSQL server
-# on loopback and runs every test headless, then builds the same suite with
+# Installs what is missing, builds Cartavo with its tests, starts a PostgreSQL and a
+# MariaDB server on loopback and runs every test headless, then builds the same suite with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs it again against the same
-# server, and last runs every fuzz target briefly. The server is stopped also on failure.
+# servers, and last runs every fuzz target briefly. The servers are stopped also on failure.
 #   BUILD_DIR=build (the sanitizer build goes to $BUILD_DIR-sanitize)
 #   CARTAVO_PASSES="plain sanitize fuzz" (any of them alone for a quicker run)
 #   FUZZ_SECONDS=10 (each fuzz target)
@@ -23,16 +23,29 @@ for pass in $PASSES; do
   esac
 done
 
-PGDIR="$(mktemp -d /tmp/cartavo-pg.XXXXXX)"
-cleanup() { "$ROOT/scripts/pg-test-server.sh" stop "$PGDIR"; rm -rf "$PGDIR"; }
+# Both servers' folders in one, gone at the end whatever happens.
+RUNDIR="$(mktemp -d /tmp/cartavo-test.XXXXXX)"
+chmod 755 "$RUNDIR"
+PGDIR="$RUNDIR/pg" MDBDIR="$RUNDIR/mariadb"
+cleanup() {
+  "$ROOT/scripts/pg-test-server.sh" stop "$PGDIR"
+  "$ROOT/scripts/mariadb-test-server.sh" stop "$MDBDIR"
+  rm -rf "$RUNDIR"
+}
 trap cleanup EXIT
 PORT="$("$ROOT/scripts/pg-test-server.sh" start "$PGDIR")"
 psql -h 127.0.0.1 -p "$PORT" -U postgres -qc 'CREATE DATABASE cartavo_test' >/dev/null
+MDBPORT="$("$ROOT/scripts/mariadb-test-server.sh" start "$MDBDIR")"
+MDBDRIVER="$(odbcinst -q -d | tr -d '[]' | grep -m1 -i mariadb)"
 
-# What the tests read to reach the server; a test that finds these unset is skipped.
+# What the tests read to reach the servers; a test that finds these unset is skipped.
 export CARTAVO_TEST_PG="Provider=PostgreSQL;Server=127.0.0.1;Port=$PORT;Database=cartavo_test;User ID=postgres"
 export CARTAVO_TEST_PG_PORT="$PORT"
-export CARTAVO_TEST_PG_DIR="$PGDIR"
+export CARTAVO_TEST_MARIADB="Provider=ODBC;DRIVER={$MDBDRIVER};Server=127.0.0.1;Port=$MDBPORT;Database=cartavo_test;Uid=cartavo;Pwd=cartavo-test"
+# The same server as a data source of the user's odbc.ini, the run's own.
+printf '[cartavo_mariadb]\nDriver=%s\nServer=127.0.0.1\nPort=%s\nDatabase=cartavo_test\nUser=cartavo\nPassword=cartavo-test\n' \
+  "$MDBDRIVER" "$MDBPORT" >"$RUNDIR/odbc.ini"
+export ODBCINI="$RUNDIR/odbc.ini" CARTAVO_TEST_MARIADB_DSN=cartavo_mariadb
 export QT_QPA_PLATFORM=offscreen
 
 run_suite() { (cd "$1" && ctest --output-on-failure -j"$(nproc)" --timeout 900); }

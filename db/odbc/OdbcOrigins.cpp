@@ -109,7 +109,9 @@ bool Approximate(SQLSMALLINT type) { return type == SQL_REAL || type == SQL_FLOA
 // With its key, unless it is a view; not looked up when the query reads a view.
 void AddTable(Session& s, const TableId& id, bool underView, Origins& o) {
   const auto& [catalog, schema, name] = id;
-  SourceTable t{catalog, schema, name, TableKind::Table, false, {}};
+  // Named by its database, or an UPDATE would find a table of that name in the connected one.
+  SourceTable t{catalog, schema.empty() && s.info().catalogsAreDatabases ? catalog : schema, name, TableKind::Table,
+                false, {}};
   Key key;
   o.types.push_back(underView ? "" : TableType(s, id));
   if (sql::SameName(o.types.back(), "VIEW"))
@@ -161,7 +163,11 @@ Described Describe(Session& s, const std::string& sql) {
 Origins OriginsOf(Session& s, Described& q, const std::string& sql) {
   // SQLite's driver names the table under a view as the columns' base table.
   std::string view;
-  if (auto ref = sql::ParsePlainSelect(sql); ref && sql::SameName(TableType(s, {"", ref->schema, ref->name}), "VIEW"))
+  const auto ref = sql::ParsePlainSelect(sql);
+  const TableId named = !ref                                ? TableId{}
+                        : s.info().catalogsAreDatabases ? TableId{ref->schema, "", ref->name}
+                                                        : TableId{"", ref->schema, ref->name};
+  if (ref && sql::SameName(TableType(s, named), "VIEW"))
     view = ref->name;
   Origins o;
   std::map<TableId, int> index;

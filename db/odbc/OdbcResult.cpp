@@ -1,8 +1,12 @@
 #include "db/odbc/OdbcResult.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "db/Ado.h"
 #include "db/EditPlanner.h"
 #include "db/LayerErrors.h"
+#include "db/SqlText.h"
 #include "db/odbc/OdbcOrigins.h"
 #include "db/odbc/OdbcSources.h"
 
@@ -30,6 +34,8 @@ std::vector<SqlType> KeyTypes(const Keyset& k, const Described& q, const std::ve
   return types;
 }
 
+std::string CatalogText(const Value& v) { return v.IsNull() ? std::string() : v.ToText(); }
+
 }  // namespace
 
 std::unique_ptr<Result> OdbcResult::Open(std::shared_ptr<Session> session, const std::string& sql) {
@@ -54,11 +60,34 @@ std::unique_ptr<Result> OdbcResult::Open(std::shared_ptr<Session> session, const
 }
 
 std::unique_ptr<Result> OdbcResult::Tables(std::shared_ptr<Session> session) {
+  const std::vector<std::string>& system = session->info().systemCatalogs;
+  const bool byDatabase = session->info().catalogsAreDatabases;
+  const std::string current = byDatabase ? session->currentCatalog() : "";
   StmtHandle st = session->statement();
   session->check(SQLTables(st.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), st.get());
-  std::vector<Value> cells;
-  while (session->fetch(st.get()) != SQL_NO_DATA)
-    for (SQLUSMALLINT c = 1; c <= 4; ++c) cells.push_back(ReadCell(*session, st.get(), c, SQL_VARCHAR));
+  std::vector<Value> cells, systemCells;
+  while (session->fetch(st.get()) != SQL_NO_DATA) {
+    Value row[4];
+    for (SQLUSMALLINT c = 1; c <= 4; ++c) row[c - 1] = ReadCell(*session, st.get(), c, SQL_VARCHAR);
+    std::vector<Value>* into = &cells;
+    if (byDatabase) {
+      // The connected database's tables as they are; the server's own qualified by their
+      // database, the schema these engines lack; other databases are not this catalogue.
+      const std::string catalog = CatalogText(row[0]);
+      const bool ofSystem = std::any_of(system.begin(), system.end(),
+                                        [&](const std::string& n) { return sql::SameName(n, catalog); });
+      if (!sql::SameName(catalog, current)) {
+        if (!ofSystem && !current.empty()) continue;
+        row[1] = Value(catalog);
+      }
+      if (ofSystem) {
+        row[3] = Value(CatalogText(row[3]).find("VIEW") != std::string::npos ? "SYSTEM VIEW" : "SYSTEM TABLE");
+        into = &systemCells;
+      }
+    }
+    for (Value& v : row) into->push_back(std::move(v));
+  }
+  cells.insert(cells.end(), std::make_move_iterator(systemCells.begin()), std::make_move_iterator(systemCells.end()));
   std::vector<ColumnInfo> columns;
   for (const char* name : kTableColumns) columns.push_back(ColumnInfo{name, adVarChar, 128, "", "", "", false});
   auto source = std::make_unique<FixedSource>(std::move(cells), 4);

@@ -78,16 +78,22 @@ void Session::learnEngine() {
   info_.dialect.identifierQuote = quote.empty() || quote == " " ? '"' : quote[0];
   info_.dialect.placeholders = sql::PlaceholderStyle::Question;
   const std::string& name = info_.dbmsName;
+  const bool mysql = name == "MySQL" || StartsWith(name, "MariaDB");
   if (name == "SQLite")
     info_.dialect.nullSafeEquals = "IS";
-  else if (name == "MySQL" || StartsWith(name, "MariaDB"))
+  else if (mysql) {
     info_.dialect.nullSafeEquals = "<=>";
-  else
+    info_.dialect.countsChangedRows = true;
+    info_.catalogsAreDatabases = true;
+    info_.systemCatalogs = {"information_schema", "mysql", "performance_schema", "sys"};
+  } else
     info_.dialect.nullSafeEquals = "IS NOT DISTINCT FROM";
-  info_.dialect.limitOffset = name == "SQLite" || name == "PostgreSQL" || name == "MySQL" || StartsWith(name, "MariaDB");
+  info_.dialect.limitOffset = name == "SQLite" || name == "PostgreSQL" || mysql;
   SQLUINTEGER batch = 0;
   checkConnection(SQLGetInfo(dbc_.get(), SQL_BATCH_SUPPORT, &batch, sizeof batch, nullptr));
-  info_.batches = batch != 0;
+  // MariaDB's driver says it runs batches, but does so only with its MULTI_STATEMENTS
+  // option; a batch it refuses leaves the connection locked to other threads.
+  info_.batches = batch != 0 && !mysql;
   if (name == "PostgreSQL") {
     // OFFSET pages must see one row order: a synchronized scan could start mid-table.
     Optional([&] {
@@ -95,6 +101,14 @@ void Session::learnEngine() {
       execDirect(st.get(), "SET synchronize_seqscans = off");
     });
   }
+}
+
+std::string Session::currentCatalog() const {
+  requireUsable();
+  SQLCHAR buffer[512] = {};
+  SQLINTEGER length = 0;
+  checkConnection(SQLGetConnectAttr(dbc_.get(), SQL_ATTR_CURRENT_CATALOG, buffer, sizeof buffer, &length));
+  return reinterpret_cast<const char*>(buffer);
 }
 
 void Session::close() noexcept {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/SqlText.h"
 #include "db/odbc/OdbcApi.h"
@@ -22,6 +23,10 @@ struct EngineInfo {
   std::string dbmsName;
   sql::Dialect dialect = sql::kOdbc;
   bool batches = false;      // runs several statements in one call
+  // Catalogues are the server's databases and there are no schemas (MySQL, MariaDB):
+  // a table is qualified by its catalogue.
+  bool catalogsAreDatabases = false;
+  std::vector<std::string> systemCatalogs;  // of those, the server's own
 };
 
 class Session {
@@ -36,6 +41,8 @@ class Session {
   bool isOpen() const noexcept;
   void requireUsable() const;
   const EngineInfo& info() const { return info_; }
+  // The database the session is in (SQL_ATTR_CURRENT_CATALOG); empty when none.
+  std::string currentCatalog() const;
 
   // A new statement with the query time-out set.
   StmtHandle statement();

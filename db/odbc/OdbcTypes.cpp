@@ -87,6 +87,10 @@ Value ReadCell(const Session& s, SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT
     return Value(std::move(bytes));
   }
   Value text = ReadText(s, stmt, column);
+  // MariaDB's driver hands a BIT(1) over as its byte, not as a digit.
+  if (sqlType == SQL_BIT && text.Is<std::string>() && text.Get<std::string>().size() == 1 &&
+      static_cast<unsigned char>(text.Get<std::string>()[0]) <= 1)
+    return Value(std::int64_t{text.Get<std::string>()[0]});
   if (IsInteger(sqlType) && text.Is<std::string>()) {
     const std::string& t = text.Get<std::string>();
     std::int64_t n = 0;

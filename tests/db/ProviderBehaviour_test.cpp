@@ -7,9 +7,11 @@
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "db/providers/BuiltInProviders.h"
@@ -44,7 +46,13 @@ struct TestSql {
   std::string missingTableSays;  // the start of the engine's error for a missing table
   long missingTableNumber = 0;   // and its number
   std::string endless;           // runs until interrupted
-  bool postgres = false;  // a server behind: sessions it ends, pg_stat_activity, no row ids
+  // A server behind: the query of the session's id, the statement that ends the
+  // session of an id, and the query of the id's state that says "idle" in no transaction.
+  std::string sessionId = {}, endSession = {}, idleState = {}, idle = {};
+  bool rowIds = false;  // a table without a key is written by the engine's row ids
+  std::string (*concat)(const std::string&, const std::string&) = [](const std::string& a, const std::string& b) {
+    return a + " || " + b;
+  };
   bool joinsWriteBack = true;
 };
 
@@ -137,16 +145,24 @@ TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
 
   auto rs = conn_.OpenSchema(adSchemaTables);
   std::map<std::string, std::string> seen;
+  std::set<std::string> catalogs;  // of the user's tables: the connected database's only
+  std::string system;              // one of the engine's own, qualified as the catalogue says
   for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-    seen[rs->Fields().Item("TABLE_NAME").GetValue().ToText()] = rs->Fields().Item("TABLE_TYPE").GetValue().ToText();
-    if (rs->Fields().Item("TABLE_NAME").GetValue().ToText() == odd) {
-      EXPECT_EQ(rs->Fields().Item("TABLE_SCHEMA").GetValue().ToText(), Sql().schemaOfNewTables);
+    auto text = [&](const char* column) { return rs->Fields().Item(column).GetValue().ToText(); };
+    const std::string name = text("TABLE_NAME"), schema = text("TABLE_SCHEMA");
+    if (text("TABLE_TYPE").starts_with("SYSTEM ")) {
+      if (system.empty()) system = (schema.empty() ? "" : Q(schema) + ".") + Q(name);
+      continue;
     }
+    seen[name] = text("TABLE_TYPE");
+    catalogs.insert(text("TABLE_CATALOG"));
+    EXPECT_TRUE(name != odd || schema == Sql().schemaOfNewTables) << schema;
   }
   EXPECT_EQ(seen[Name("t")], "TABLE");
   EXPECT_EQ(seen[odd], "TABLE");
   EXPECT_EQ(seen[view], "VIEW");
-  EXPECT_NO_THROW(rs->Fields().Item("TABLE_CATALOG"));
+  EXPECT_EQ(catalogs.size(), 1u);
+  if (!system.empty()) Recordset().Open("SELECT * FROM " + system, conn_);
   EXPECT_DB_ERROR(conn_.OpenSchema(4), adErrFeatureNotAvailable);
 }
 
@@ -218,7 +234,7 @@ TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
   conn_.Execute("DELETE FROM " + Q(t) + " WHERE id % 7 = 0");
   const std::string w = Make("TABLE", "w", "(a VARCHAR(9), b INTEGER, name VARCHAR(40), PRIMARY KEY (a, b))" +
                                                Sql().withoutRowid);
-  conn_.Execute("INSERT INTO " + Q(w) + " SELECT 'k' || (id % 10), id, name FROM " + Q(t));
+  conn_.Execute("INSERT INTO " + Q(w) + " SELECT " + Sql().concat("'k'", "(id % 10)") + ", id, name FROM " + Q(t));
   std::vector<std::string> byId, byKey;
   for (int i = 1; i <= 6000; ++i)
     if (i % 7) byId.push_back("row " + std::to_string(i));
@@ -343,6 +359,8 @@ TEST_P(ProviderBehaviour, EditsAreWrittenBackAndCanBeCancelled) {
   EXPECT_TRUE(rs->Fields().Item("name").GetValue().IsNull());
   rs->Fields().Item("name").SetValue(Value("again"));  // the row read back after the first write
   rs->Update();
+  rs->Fields().Item("name").SetValue(Value("again"));  // a write that changes nothing is no conflict
+  rs->Update();
   EXPECT_EQ(NameOfId(conn_, t, 3), "again");
 
   rs->AbsolutePosition(299);
@@ -382,12 +400,12 @@ TEST_P(ProviderBehaviour, ResultsThatCannotBeWrittenBackSayWhy) {
   const std::pair<std::string, const char*> queries[] = {
       {"SELECT * FROM " + Q(view), "vista"},
       {"SELECT count(*) AS n, max(name) AS name FROM " + Q(t), "calcolata"},
-      {"SELECT id, name || 'x' AS name FROM " + Q(t), "calcolata"},
+      {"SELECT id, " + Sql().concat("name", "'x'") + " AS name FROM " + Q(t), "calcolata"},
       {"SELECT name FROM " + Q(t), "chiave"},
       {"SELECT * FROM " + Q(keyless), "chiave primaria"},  // SQLite has row ids to write by
   };
   for (const auto& [q, says] : queries) {
-    if (q.ends_with(Q(keyless)) && !Sql().postgres) continue;
+    if (q.ends_with(Q(keyless)) && Sql().rowIds) continue;
     Recordset rs;
     rs.Open(q, conn_, adOpenKeyset, adLockOptimistic, adCmdText);
     rs.MoveFirst();
@@ -482,7 +500,7 @@ TEST_P(ProviderBehaviour, InterruptCancelsTheRunningStatementAndTheConnectionGoe
 TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
   const std::string t = Table("held", 5000);
   auto other = Other();
-  const std::string pid = Sql().postgres ? Scalar(conn_, "SELECT pg_backend_pid()") : "";
+  const std::string id = Sql().sessionId.empty() ? "" : Scalar(conn_, Sql().sessionId);
   int next = 5001;
   for (const std::string& q : {"SELECT * FROM " + Q(t), "SELECT id FROM " + Q(t) + " WHERE name <> ''"}) {
     Recordset rs;
@@ -490,9 +508,7 @@ TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
     rs.AbsolutePosition(1000);
     EXPECT_NO_THROW(other->Execute("INSERT INTO " + Q(t) + " (id, name) VALUES (" + std::to_string(next++) + ", 'x')"))
         << q;
-    if (Sql().postgres) {
-      EXPECT_EQ(Scalar(*other, "SELECT state FROM pg_stat_activity WHERE pid = " + pid), "idle") << q;
-    }
+    EXPECT_TRUE(id.empty() || Scalar(*other, Sql().idleState + id) == Sql().idle) << q;
     rs.MoveNext();
     EXPECT_EQ(rs.Fields().Item("id").GetValue().ToText(), "1001") << q;
   }
@@ -500,12 +516,12 @@ TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
 
 // Ended in the middle of a statement, as a server that stops ends its sessions.
 TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
-  if (!Sql().postgres) GTEST_SKIP() << "no server";
+  if (Sql().sessionId.empty()) GTEST_SKIP() << "no server";
   auto rs = OpenTable(Table("lost", 10000), conn_);
   rs->MoveFirst();
-  std::thread ender([other = Other(), pid = Scalar(conn_, "SELECT pg_backend_pid()")] {
+  std::thread ender([other = Other(), end = Sql().endSession + Scalar(conn_, Sql().sessionId)] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    other->Execute("SELECT pg_terminate_backend(" + pid + ")");
+    other->Execute(end);
   });
   EXPECT_THROW(conn_.Execute(Sql().endless), DbError);
   ender.join();
@@ -550,6 +566,7 @@ const TestSql kSqliteSql{
     .missingTableSays = "no such table: ",
     .missingTableNumber = 1,
     .endless = kSqliteEndless,
+    .rowIds = true,
 };
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
@@ -558,18 +575,21 @@ INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
 // ---- PostgreSQL ------------------------------------------------------------
 
 // A database of its own per test: the behaviour tests of several providers run in
-// parallel on the one test server. Empty when no server was given (CARTAVO_TEST_PG).
-std::string FreshPgDatabase(const std::string& provider, const std::string& test) {
-  const char* server = std::getenv("CARTAVO_TEST_PG");
+// parallel on one test server. Empty when no server was given (the variable unset).
+std::string FreshDatabase(const char* server, const std::string& provider, const std::string& test,
+                          const std::string& drop = "") {
   if (!server) return "";
   std::string name = "cv_" + provider + "_" + test;
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   Connection admin{BuiltInProvider};
   admin.ConnectionString(server);
   admin.Open();
-  admin.Execute("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+  admin.Execute("DROP DATABASE IF EXISTS " + name + drop);
   admin.Execute("CREATE DATABASE " + name);
   return name;
+}
+std::string FreshPgDatabase(const std::string& provider, const std::string& test) {
+  return FreshDatabase(std::getenv("CARTAVO_TEST_PG"), provider, test, " WITH (FORCE)");
 }
 
 std::string FreshPg(const scratch::Dir&, const std::string& test) {
@@ -617,7 +637,10 @@ const TestSql kPgSql{
     .missingTableSays = "[42P01] ERROR: relation \"cv_missing_table\" does not exist",
     .missingTableNumber = adErrProviderFailed,
     .endless = "SELECT pg_sleep(20)",
-    .postgres = true,
+    .sessionId = "SELECT pg_backend_pid()",
+    .endSession = "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid = ",
+    .idleState = "SELECT state FROM pg_stat_activity WHERE pid = ",
+    .idle = "idle",
 };
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, ProviderBehaviour,
@@ -653,22 +676,66 @@ const TestSql kOdbcSqliteSql{
     .missingTableSays = "[HY000] ",
     .missingTableNumber = 1,
     .endless = kSqliteEndless,
+    .rowIds = true,
     .joinsWriteBack = false,
 };
 
-const TestSql kOdbcPgSql{
-    .types = kPgTypes,
-    .schemaOfNewTables = "public",
-    .fillRows = PgFill,
-    .missingTableSays = "[42P01] ",
-    .missingTableNumber = 1,
-    .endless = "SELECT pg_sleep(20)",
-    .postgres = true,
+const TestSql kOdbcPgSql = [] {
+  TestSql sql = kPgSql;
+  sql.types = kPgTypes;
+  sql.missingTableSays = "[42P01] ";
+  sql.missingTableNumber = 1;
+  return sql;
+}();
+
+// MariaDB, an engine reached through ODBC only (CARTAVO_TEST_MARIADB, its
+// Database=cartavo_test replaced by the test's own).
+std::string FreshOdbcMariaDb(const scratch::Dir&, const std::string& test) {
+  const char* server = std::getenv("CARTAVO_TEST_MARIADB");
+  const std::string db = FreshDatabase(server, "mdb", test);
+  if (db.empty()) return "";
+  std::string text = server;
+  const std::string::size_type at = text.find("cartavo_test");
+  return text.replace(at, std::strlen("cartavo_test"), db);
+}
+
+const TestSql kOdbcMariaDbSql{
+    .types = {{"INTEGER", adInteger, 4, "-7", "-7"},
+              {"TINYINT(1)", adTinyInt, 1, "1", "1"},
+              {"BIT(1)", adBoolean, 2, "b'1'", "True"},
+              {"DECIMAL(10,2)", adNumeric, 10, "12.5", "12.50"},
+              {"DATETIME", adDBTimeStamp, 16, "'2024-05-31 13:45:00'", "2024-05-31 13:45:00"},
+              {"TIMESTAMP(3)", adDBTimeStamp, 16, "'2024-02-29 13:45:07.250'", "2024-02-29 13:45:07.25"},
+              {"VARCHAR(40)", adVarChar, 40, "'a;b'", "a;b"},
+              {"TEXT", adLongVarChar, 2147483647, "'è'", "è"},
+              {"CHAR(9)", adChar, 9, "'ab'", "ab"},
+              {"BLOB", adLongVarBinary, 2147483647, "x'00ff'", "00ff"},
+              {"ENUM('a','bé')", adChar, 2, "'bé'", "bé"},
+              {"JSON", adLongVarChar, 2147483647, "'{\"a\": 1}'", "{\"a\": 1}"},
+              {"SMALLINT UNSIGNED", adUnsignedSmallInt, 2, "65535", "65535"},
+              {"INT UNSIGNED", adUnsignedInt, 4, "4294967295", "4294967295"},
+              {"BIGINT UNSIGNED", adUnsignedBigInt, 8, "18446744073709551615", "18446744073709551615"},
+              {"BIGINT", adBigInt, 8, "-9223372036854775808", "-9223372036854775808"},
+              {"DOUBLE", adDouble, 8, "0.1", "0.1"},
+              {"DATE", adDBDate, 6, "'2024-01-02'", "2024-01-02"},
+              {"TIME", adDBTime, 6, "'23:59:59'", "23:59:59"}},
+    .fillRows = [](const std::string& table, std::int64_t n) {
+      return "INSERT INTO " + table + " (id, name) SELECT seq, CONCAT('row ', seq) FROM seq_1_to_" + std::to_string(n);
+    },
+    .missingTableSays = "[42S02] ",
+    .missingTableNumber = 1146,
+    .endless = "SELECT SLEEP(30)",
+    .sessionId = "SELECT CONNECTION_ID()",
+    .endSession = "KILL CONNECTION ",
+    .idleState = "SELECT COUNT(*) FROM information_schema.INNODB_TRX WHERE trx_mysql_thread_id = ",
+    .idle = "0",
+    .concat = [](const std::string& a, const std::string& b) { return "CONCAT(" + a + ", " + b + ")"; },
 };
 
 INSTANTIATE_TEST_SUITE_P(ODBC, ProviderBehaviour,
                          testing::Values(ProviderTarget{"OdbcSqlite", FreshOdbcSqlite, kOdbcSqliteSql},
-                                         ProviderTarget{"OdbcPostgreSQL", FreshOdbcPg, kOdbcPgSql}),
+                                         ProviderTarget{"OdbcPostgreSQL", FreshOdbcPg, kOdbcPgSql},
+                                         ProviderTarget{"OdbcMariaDB", FreshOdbcMariaDb, kOdbcMariaDbSql}),
                          PrintTarget);
 
 }  // namespace
