@@ -128,7 +128,7 @@ void RecordsetModel::Bind(db::Recordset* source, std::optional<Rows> first) {
   rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
   currentRow_ = -1;
   editing_ = false;
-  counting_ = growing_ = failureTold_ = inserting_ = false;
+  counting_ = growing_ = failureTold_ = inserting_ = countYielded_ = false;
   afterCount_.clear();
   outstanding_.reset();
   missing_.reset();
@@ -182,7 +182,7 @@ void RecordsetModel::CountInBackground(std::function<void()> then) {
   if (then) afterCount_.push_back(std::move(then));
   if (counting_ || countKnown_) return;
   counting_ = true;
-  Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
+  countTicket_ = Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
     std::int64_t count = -1;
     try {
       if (!abandoned && *alive) count = rs->RecordCount();
@@ -192,6 +192,9 @@ void RecordsetModel::CountInBackground(std::function<void()> then) {
     Deliver([this, binding, count] {
       if (binding != binding_) return;
       counting_ = false;
+      // Interrupted for rows the view asked for: counted again after them.
+      const bool yielded = std::exchange(countYielded_, false);
+      if (count < 0 && yielded && afterCount_.empty()) return CountInBackground();
       SetCount(count);
       // Run once every row is in; a count that failed leaves the rows growing, no jump.
       if (inserting_) return;
@@ -484,6 +487,12 @@ void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) co
   for (const Column& c : columns_) types.push_back(c.type);
   const std::uint64_t generation = ask == Ask::View ? ++*latest_ : 0;
   if (ask == Ask::View) outstanding_ = {static_cast<int>(first), static_cast<int>(first + count)};
+  // A count nobody waits for gives way to rows on screen (on a big table it is a
+  // whole pass, seconds at a hundred million rows).
+  if (ask == Ask::View && counting_ && afterCount_.empty() && thread_) {
+    countYielded_ = true;
+    thread_->Interrupt(countTicket_);
+  }
   auto* self = const_cast<RecordsetModel*>(this);
   Post([self, rs = source_, alive = alive_, latest = latest_, binding = binding_, types = std::move(types), first,
         count, ask, generation](bool abandoned) {
@@ -545,11 +554,10 @@ void RecordsetModel::fetchMore(const QModelIndex& parent) {
   Request(rows_, kFetchRows, Ask::Growth);
 }
 
-void RecordsetModel::Post(std::function<void(bool)> call) const {
-  if (thread_)
-    thread_->Post(std::move(call));
-  else
-    call(false);
+std::uint64_t RecordsetModel::Post(std::function<void(bool)> call) const {
+  if (thread_) return thread_->Post(std::move(call));
+  call(false);
+  return 0;
 }
 
 void RecordsetModel::Deliver(std::function<void()> call) const {

@@ -148,7 +148,7 @@ class RecordsetModel final : public QAbstractTableModel {
                std::optional<Cells> stored);
   void Report(const QString& message);
   // Runs the call where the source lives: on the connection's thread, or here.
-  void Post(std::function<void(bool abandoned)> call) const;
+  std::uint64_t Post(std::function<void(bool abandoned)> call) const;
   void Deliver(std::function<void()> call) const;
   bool Busy() const;
   QVariant PendingData(const Edit& edit, int column, int role) const;
@@ -167,6 +167,8 @@ class RecordsetModel final : public QAbstractTableModel {
   int currentRow_ = -1;
   bool editing_ = false;
   bool counting_ = false;
+  std::uint64_t countTicket_ = 0;  // the background count's task, while counting_
+  mutable bool countYielded_ = false;  // it was interrupted for rows of the view
   bool growing_ = false;
   bool inserting_ = false;  // the count's rows are still being taken in
   int writesInFlight_ = 0;

@@ -38,6 +38,14 @@ void ConnectionThread::Cancel(Ticket ticket) {
   cancel_.notify_all();
 }
 
+void ConnectionThread::Interrupt(Ticket ticket) {
+  {
+    const std::lock_guard lock(mutex_);
+    interruptOnly_ = ticket;
+  }
+  cancel_.notify_all();
+}
+
 void ConnectionThread::Work(std::stop_token stop) {
   for (;;) {
     Queued next;
@@ -65,7 +73,7 @@ void ConnectionThread::Work(std::stop_token stop) {
 
 void ConnectionThread::Interrupting(std::stop_token stop) {
   std::unique_lock lock(mutex_);
-  const auto wanted = [this] { return running_ != 0 && running_ <= cancelUpTo_; };
+  const auto wanted = [this] { return running_ != 0 && (running_ <= cancelUpTo_ || running_ == interruptOnly_); };
   while (cancel_.wait(lock, stop, wanted)) {
     const Ticket target = running_;
     lock.unlock();

@@ -35,6 +35,9 @@ class ConnectionThread {
   // Interrupts the task `ticket` if it runs or is waiting, and skips every task
   // before it still waiting. A ticket already done is ignored.
   void Cancel(Ticket ticket);
+  // Interrupts the task `ticket` while it runs, and nothing else: for background work
+  // that gives way to what the user waits for.
+  void Interrupt(Ticket ticket);
 
  private:
   struct Queued {
@@ -54,6 +57,7 @@ class ConnectionThread {
   Ticket posted_ = 0;
   Ticket running_ = 0;      // 0: none
   Ticket cancelUpTo_ = 0;   // tasks up to this ticket are cancelled
+  Ticket interruptOnly_ = 0;  // this task alone is interrupted
   std::jthread worker_;
   std::jthread canceller_;
 };

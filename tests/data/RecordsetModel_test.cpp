@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "data/DataGrid.h"
 #include "data/RecordsetModel.h"
@@ -40,6 +41,10 @@ class Unsized final : public db::Result {
   std::optional<std::int64_t> size() override {
     ++counts;
     if (countFails) throw db::DbError(-1, "conteggio annullato");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (slowCount && !interrupted && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (interrupted.exchange(false)) throw db::errors::Canceled();
     return countable ? std::optional(rows_) : std::nullopt;
   }
   std::int64_t rowsRead() const override { return 0; }
@@ -52,6 +57,8 @@ class Unsized final : public db::Result {
   std::atomic<std::int64_t> broken = -1;
   std::atomic<int> fetches{0};
   std::atomic<bool> busy{false};
+  std::atomic<bool> slowCount{false};
+  std::atomic<bool> interrupted{false};
   bool countable = false;
   bool countFails = false;
   int counts = 0;
@@ -115,7 +122,7 @@ TEST(RecordsetModel, RowsAndWritesGoThroughTheConnectionThread) {
   raw->countable = true;
   db::Recordset rs;
   rs.OpenResult(std::move(result), db::adLockOptimistic);
-  ConnectionThread thread([] {});
+  ConnectionThread thread([raw] { raw->interrupted = true; });
   RecordsetModel model;
   model.setThread(&thread);
   QStringList told;
@@ -151,6 +158,18 @@ TEST(RecordsetModel, RowsAndWritesGoThroughTheConnectionThread) {
   settle();
   EXPECT_EQ(cell(600).toString(), "r600");
   EXPECT_FALSE(raw->Fetched(300)) << "a stale request was read";
+
+  // A count nobody waits for gives way to the rows on screen, and is made again.
+  RecordsetModel::Rows first;
+  first.rows.push_back({{data::CellText{"r0"}, db::Value("r0")}});
+  model.Bind(&rs, std::move(first));
+  raw->slowCount = true;
+  model.CountInBackground();
+  QTest::qWait(50);
+  cell(100);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return cell(100).toString() == "r100"; }, 2000)) << "the rows waited for the count";
+  raw->slowCount = false;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return model.countKnown() && model.rowCount() == 1000; }));
 
   raw->broken = 700;
   for (int i = 0; i < 2; ++i) {
