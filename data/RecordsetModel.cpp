@@ -40,6 +40,11 @@ bool Passing(db::ErrorKind kind) {
   return kind == K::Busy || kind == K::Cancelled || kind == K::Timeout || kind == K::ConnectionFailed;
 }
 
+// The same value in another spelling is no change: nothing to write.
+bool SameValue(const db::Value& a, const db::Value& b) {
+  return a.IsNull() == b.IsNull() && data::EditText(a) == data::EditText(b);
+}
+
 db::DbError Caught() {
   try {
     throw;
@@ -124,6 +129,9 @@ void RecordsetModel::Bind(db::Recordset* source, std::optional<Rows> first) {
   source_ = source;
   ++binding_;
   columns_ = std::move(columns);
+  auto types = std::make_shared<std::vector<int>>();
+  for (const Column& c : columns_) types->push_back(c.type);
+  types_ = std::move(types);
   countKnown_ = count >= 0;
   rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
   currentRow_ = -1;
@@ -322,16 +330,14 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
   const Cells* row = Kept(index.row());
   if (row && !edits_.count(key)) {
     const db::Value& before = (*row)[static_cast<std::size_t>(index.column())].value;
-    if (before.IsNull() == after.IsNull() && data::EditText(before) == data::EditText(after)) return true;
+    if (SameValue(before, after)) return true;
   }
   const std::uint64_t sequence = ++editSequence_;
   edits_[key] = {value, false, sequence};
   ++writesInFlight_;
   emit dataChanged(index, index);
-  std::vector<int> types;
-  for (const Column& c : columns_) types.push_back(c.type);
   Post([this, rs = source_, binding = binding_, key, sequence, after = std::move(after),
-        types = std::move(types)](bool abandoned) mutable {
+        types = types_](bool abandoned) mutable {
     std::optional<db::DbError> error;
     std::optional<Cells> stored;
     if (abandoned) {
@@ -342,7 +348,7 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
         // A refusal often means the row changed meanwhile: it is read again as stored.
         if (error && !Passing(error->Kind())) rs->Resync();
         rs->AbsolutePosition(key.first + 1);
-        stored = ReadRow(*rs, types);
+        stored = ReadRow(*rs, *types);
       } catch (...) {
         // the row cannot be read: it is asked for again when it is shown
       }
@@ -359,8 +365,7 @@ std::optional<db::DbError> RecordsetModel::Write(db::Recordset& rs, CellKey key,
   try {
     rs.AbsolutePosition(key.first + 1);
     db::Field field = rs.Fields().Item(key.second);
-    const db::Value before = field.GetValue();
-    if (before.IsNull() == after.IsNull() && data::EditText(before) == data::EditText(after)) return std::nullopt;
+    if (SameValue(field.GetValue(), after)) return std::nullopt;
     field.SetValue(std::move(after));
     rs.Update();
     return std::nullopt;
@@ -483,8 +488,6 @@ void RecordsetModel::Need(int row) const {
 }
 
 void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) const {
-  std::vector<int> types;
-  for (const Column& c : columns_) types.push_back(c.type);
   const std::uint64_t generation = ask == Ask::View ? ++*latest_ : 0;
   if (ask == Ask::View) outstanding_ = {static_cast<int>(first), static_cast<int>(first + count)};
   // A count nobody waits for gives way to rows on screen (on a big table it is a
@@ -494,7 +497,7 @@ void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) co
     thread_->Interrupt(countTicket_);
   }
   auto* self = const_cast<RecordsetModel*>(this);
-  Post([self, rs = source_, alive = alive_, latest = latest_, binding = binding_, types = std::move(types), first,
+  Post([self, rs = source_, alive = alive_, latest = latest_, binding = binding_, types = types_, first,
         count, ask, generation](bool abandoned) {
     Rows rows;
     rows.first = first;
@@ -503,7 +506,7 @@ void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) co
     if (abandoned || !*alive || stale)
       rows.dropped = count;
     else
-      rows = ReadRows(*rs, types, first, count);
+      rows = ReadRows(*rs, *types, first, count);
     self->Deliver([self, binding, ask, generation, rows = std::move(rows)]() mutable {
       self->Arrived(binding, ask, generation, std::move(rows));
     });

@@ -156,6 +156,8 @@ class RecordsetModel final : public QAbstractTableModel {
   db::Recordset* source_ = nullptr;
   ConnectionThread* thread_ = nullptr;
   std::vector<Column> columns_;
+  // The columns' types, shared with the tasks that read rows on the connection's thread.
+  std::shared_ptr<const std::vector<int>> types_ = std::make_shared<const std::vector<int>>();
   int rows_ = 0;
   bool countKnown_ = true;
   std::uint64_t binding_ = 0;
