@@ -132,7 +132,7 @@ struct Session {
     Doing("Ctrl+End");
     Key(*grid, Qt::Key_End);
     RecordsetModel& model = ModelOf(*grid);
-    WaitFor([&] { return model.countKnown() && grid->currentIndex().row() == model.rowCount() - 1 && ScreenRead(*grid); },
+    WaitFor([&] { return model.countKnown() && grid->Current() && grid->Current()->row == model.totalRows() - 1 && ScreenRead(*grid); },
             "the last row");
     Doing("Ctrl+Home");
     Key(*grid, Qt::Key_Home);
@@ -156,7 +156,7 @@ struct Session {
     Settle();
     Doing("end");
     RecordsetModel& model = ModelOf(*grid);
-    return {probe.MaxMs(), model.RequestsRead(), model.rowCount()};
+    return {probe.MaxMs(), model.RequestsRead(), model.totalRows()};
   }
 
   BlockProbe probe;

@@ -50,7 +50,7 @@ Prepare WindowFirstPaint(const char* query) {
       grid->viewport()->repaint();
       sw.Stop();
       Tally t;
-      t.rows = grid->model()->rowCount();
+      t.rows = grid->TotalRows();
       if (t.rows == 0) throw BenchError("LeggiDati left the grid empty");
       // The rows on the screen just painted (all of them when they end above its foot).
       const int below = grid->rowAt(grid->viewport()->height() - 1);

@@ -70,6 +70,7 @@ DataGrid::DataGrid(QWidget* parent)
   SetUpActions();
   connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &DataGrid::SliderReleased);
   connect(model_, &QAbstractItemModel::dataChanged, this, &DataGrid::RowsChanged);
+  connect(model_, &RecordsetModel::TotalChanged, this, &DataGrid::updateGeometries);
 }
 
 void DataGrid::setRunner(OperationRunner* runner) {
@@ -124,16 +125,21 @@ void DataGrid::setDataSource(db::Recordset* source) {
   SaveAll();
   source_ = source;
   // Unbinding takes effect at once: the rows may go right after.
-  if (!source) model_->Bind(nullptr);
+  if (!source) {
+    parked_.reset();
+    model_->Bind(nullptr);
+  }
 }
 
 void DataGrid::DropDataSource() {
   source_ = nullptr;
+  parked_.reset();
   model_->Bind(nullptr);
 }
 
 void DataGrid::ReBind(std::optional<RecordsetModel::Rows> first) {
   CommitEdit();
+  parked_.reset();
   try {
     model_->Bind(source_, std::move(first));
   } catch (...) {
@@ -195,18 +201,180 @@ void DataGrid::CountLater() {
 // Ctrl+End goes to the last row, which only the count can tell: until it comes the
 // cursor stays, and the window goes on answering.
 QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-  if (action == MoveEnd && (modifiers & Qt::ControlModifier) && !model_->countKnown()) {
+  const bool far = (action == MoveHome || action == MoveEnd) && (modifiers & Qt::ControlModifier);
+  if (action == MoveEnd && far && !model_->countKnown()) {
     model_->CountInBackground([this] { GoToLastRow(); });
     return currentIndex();
   }
+  // A key moves from the current cell, wherever the view was scrolled to.
+  if (parked_) GoTo(*parked_);
+  if (far)
+    PlaceWindow(action == MoveHome ? 0 : model_->totalRows());
+  else
+    MakeRoom();
   return QTableView::moveCursor(action, modifiers);
 }
 
 void DataGrid::GoToLastRow() {
-  const QModelIndex last = QTableView::moveCursor(MoveEnd, Qt::ControlModifier);
+  PlaceWindow(model_->totalRows());
+  const QModelIndex last = model_->index(model_->rowCount() - 1, model_->columnCount() - 1);
   if (!last.isValid()) return;
   selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
   scrollTo(last);
+}
+
+std::optional<DataGrid::Place> DataGrid::Current() const {
+  const QModelIndex at = currentIndex();
+  if (at.isValid()) return Place{model_->firstRow() + at.row(), at.column()};
+  return parked_;
+}
+
+void DataGrid::GoTo(Place place) {
+  parked_.reset();
+  PlaceWindow(place.row - (model_->windowRows() - RowsInView()) / 2);
+  const int at = model_->WindowRow(place.row);
+  if (at >= 0) selectionModel()->setCurrentIndex(model_->index(at, place.column), QItemSelectionModel::NoUpdate);
+}
+
+void DataGrid::MakeRoom() {
+  const QModelIndex at = currentIndex();
+  const int margin = 2 * RowsInView() + 1;
+  if (!at.isValid()) return;
+  const bool nearTop = at.row() < margin && model_->firstRow() > 0;
+  const bool nearFoot = at.row() >= model_->rowCount() - margin &&
+                        model_->firstRow() + model_->rowCount() < model_->totalRows();
+  if (nearTop || nearFoot) PlaceWindow(model_->firstRow() + at.row() - model_->windowRows() / 2);
+}
+
+int DataGrid::RowsInView() const {
+  const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+  int height = viewport()->height();
+  // With everything in sight the scroll bars go, and the view grows by them.
+  const QSize whole = maximumViewportSize();
+  if (whole.width() >= horizontalHeader()->length() && whole.height() / rowHeight >= model_->totalRows())
+    height = whole.height();
+  return std::max(1, height / rowHeight);
+}
+
+// Qt's table sets the scroll bar to its rows, the window's: it is set again to the
+// result's rows.
+void DataGrid::updateGeometries() {
+  QScrollBar* bar = verticalScrollBar();
+  const int top = bar->value();
+  {
+    const QSignalBlocker quiet(bar);
+    QTableView::updateGeometries();
+  }
+  const int visible = RowsInView();
+  bar->setRange(0, static_cast<int>(std::max<std::int64_t>(0, model_->totalRows() - visible)));
+  bar->setPageStep(visible);
+  bar->setValue(top);
+  ShowRowsFrom(bar->value());
+}
+
+void DataGrid::scrollContentsBy(int dx, int dy) {
+  ShowRowsFrom(verticalScrollBar()->value());
+  if (dx != 0) QTableView::scrollContentsBy(dx, 0);
+  static_cast<void>(dy);  // the rows shown follow the scroll bar's value, not the step
+}
+
+void DataGrid::ShowRowsFrom(std::int64_t top) {
+  const int visible = RowsInView();
+  const std::int64_t first = model_->firstRow();
+  const std::int64_t end = std::min(top + visible + 1, model_->totalRows());
+  const bool moved = (top < first || end > first + model_->rowCount()) &&
+                     PlaceWindow(top - (model_->windowRows() - visible) / 2);
+  QHeaderView* rows = verticalHeader();
+  const int before = rows->offset();
+  const QScrollBar* bar = verticalScrollBar();
+  // At the foot the last row sits on the bottom edge, as Qt's own table has it.
+  if (bar->maximum() > 0 && top >= bar->maximum())
+    rows->setOffset(std::max(0, rows->length() - viewport()->height()));
+  else
+    rows->setOffsetToSectionPosition(static_cast<int>(top - model_->firstRow()));
+  if (moved) {
+    viewport()->update();
+    updateEditorGeometries();
+  } else if (rows->offset() != before) {
+    viewport()->scroll(0, before - rows->offset());
+  }
+}
+
+bool DataGrid::PlaceWindow(std::int64_t first) {
+  first = std::clamp<std::int64_t>(first, 0, std::max<std::int64_t>(0, model_->totalRows() - model_->rowCount()));
+  if (first == model_->firstRow()) return false;
+  const QModelIndex at = currentIndex();
+  if (at.isValid()) {
+    const std::int64_t row = model_->firstRow() + at.row();
+    if (row < first || row >= first + model_->rowCount()) {
+      CommitEdit();
+      parked_ = Place{row, at.column()};
+    }
+  }
+  // Whole columns stay whole; other rows picked outside the window are let go.
+  std::vector<int> columns;
+  if (columnsPicked_)
+    for (int c = 0; c < model_->columnCount(); ++c)
+      if (selectionModel()->isColumnSelected(c)) columns.push_back(c);
+  if (!columns.empty()) selectionModel()->clearSelection();
+  model_->MoveWindow(first);
+  for (const int c : columns)
+    selectionModel()->select(QItemSelection(model_->index(0, c), model_->index(model_->rowCount() - 1, c)),
+                             QItemSelectionModel::Select);
+  columnsPicked_ = columnsPicked_ || !columns.empty();
+  Unpark();
+  return true;
+}
+
+// The parked cell is current again, without scrolling to it; its editor opens only
+// where the grid has the focus.
+void DataGrid::Unpark() {
+  const int at = parked_ ? model_->WindowRow(parked_->row) : -1;
+  if (at < 0) return;
+  const QModelIndex cell = model_->index(at, parked_->column);
+  parked_.reset();
+  const bool scrolls = hasAutoScroll();
+  const EditTriggers triggers = editTriggers();
+  setAutoScroll(false);
+  if (!hasFocus()) setEditTriggers(NoEditTriggers);
+  selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+  setEditTriggers(triggers);
+  setAutoScroll(scrolls);
+}
+
+// Qt's own would set the scroll bar to the window's row.
+void DataGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (!index.isValid() || index.model() != model_) return;
+  ScrollToColumn(index.column(), hint);
+  const std::int64_t row = model_->firstRow() + index.row();
+  const int visible = RowsInView();
+  QScrollBar* bar = verticalScrollBar();
+  std::int64_t top = bar->value();
+  switch (hint) {
+    case EnsureVisible:
+      if (row < top) top = row;
+      else if (row >= top + visible) top = row - visible + 1;
+      break;
+    case PositionAtTop: top = row; break;
+    case PositionAtBottom: top = row - visible + 1; break;
+    case PositionAtCenter: top = row - visible / 2; break;
+  }
+  bar->setValue(static_cast<int>(std::clamp<std::int64_t>(top, 0, bar->maximum())));
+  update(index);
+}
+
+void DataGrid::ScrollToColumn(int column, ScrollHint hint) {
+  const QHeaderView* columns = horizontalHeader();
+  QScrollBar* bar = horizontalScrollBar();
+  const int x = columns->sectionPosition(column) - columns->offset();
+  const int width = columns->sectionSize(column);
+  const int room = viewport()->width();
+  if (hint == PositionAtCenter)
+    bar->setValue(columns->sectionPosition(column) - (room - width) / 2);
+  else if (x < 0 || width > room)
+    bar->setValue(columns->sectionPosition(column));
+  else if (x + width > room)
+    bar->setValue(columns->sectionPosition(column) - room + width);
 }
 
 // The scroll bar dragged to its foot asks for the end, as Ctrl+End does, once it is
@@ -261,9 +429,13 @@ QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  model_->setCurrentRow(current.isValid() ? current.row() : -1, false);
+  const std::int64_t first = model_->firstRow();
+  const std::int64_t now = current.isValid() ? first + current.row() : -1;
+  std::int64_t left = previous.isValid() ? first + previous.row() : -1;
+  if (left < 0 && parked_ && now >= 0) left = std::exchange(parked_, std::nullopt)->row;
+  model_->setCurrentRow(now, false);
   // Leaving a row tries again what could not be saved on it.
-  if (previous.isValid() && previous.row() != current.row()) model_->RetryRow(previous.row());
+  if (left >= 0 && left != now) model_->RetryRow(left);
   QTableView::currentChanged(current, previous);
 }
 
@@ -337,8 +509,7 @@ data::RowsChoice DataGrid::Chosen() const {
   data::RowsChoice choice;
   const QItemSelection selection = selectionModel()->selection();
   if (selection.isEmpty()) {
-    const QModelIndex at = currentIndex();
-    if (at.isValid()) choice.columns = {at.column()}, choice.rows = std::vector<std::int64_t>{at.row()};
+    if (const auto at = Current()) choice.columns = {at->column}, choice.rows = std::vector<std::int64_t>{at->row};
     return choice;
   }
   const int rows = model_->rowCount();
@@ -348,7 +519,7 @@ data::RowsChoice DataGrid::Chosen() const {
   for (const QItemSelectionRange& r : selection) {
     for (int c = r.left(); c <= r.right(); ++c) columns.insert(c);
     if (columnsPicked_ && r.top() == 0 && r.bottom() == rows - 1) wholeColumns = true;
-    for (int row = r.top(); !wholeColumns && row <= r.bottom(); ++row) picked.insert(row);
+    for (int row = r.top(); !wholeColumns && row <= r.bottom(); ++row) picked.insert(model_->firstRow() + row);
   }
   choice.columns.assign(columns.begin(), columns.end());
   choice.headings = wholeColumns;
@@ -413,7 +584,7 @@ void DataGrid::EditorOpened(CellEditor* editor) {
   cell.setColor(QPalette::Base, palette().color(QPalette::Base));
   editor->setPalette(cell);
   connect(editor, &CellEditor::ChangedState, this,
-          [this](bool changed) { model_->setCurrentRow(currentIndex().row(), changed); });
+          [this](bool changed) { model_->setCurrentRow(Current() ? Current()->row : -1, changed); });
   connect(editor, &CellEditor::EditRefused, this, [this] { Tell(kTooLongToEdit); });
   editor->setGridActions({copy_, export_, refresh_});
 }

@@ -20,6 +20,11 @@ namespace data { struct RowsChoice; }
 // open for editing; a changed cell is written through the record set as soon as the
 // user leaves it. No rows are added or deleted. Until it is bound it shows two empty
 // columns.
+//
+// The view holds a window of the rows (RecordsetModel::windowRows()), and the vertical
+// scroll bar counts rows of the whole result: scrolling, keys and jumps move the
+// window under the view. A current cell that the window leaves is parked: its edit is
+// written, and it is current again when it comes back or a key is pressed.
 class DataGrid : public QTableView {
   Q_OBJECT
 
@@ -54,6 +59,19 @@ class DataGrid : public QTableView {
   void FlushReports();
   bool AllowUpdate() const { return allowUpdate_; }
 
+  // A cell by the row of the result.
+  struct Place {
+    std::int64_t row;
+    int column;
+  };
+  // The current cell, parked or not.
+  std::optional<Place> Current() const;
+  // Makes the cell current, moving the window to it.
+  void GoTo(Place place);
+  // Rows of the result known so far (all, once counted).
+  std::int64_t TotalRows() const { return model_->totalRows(); }
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
   // Writes the cell being edited, if it changed, and closes its editor.
   void CommitEdit();
   // That, and sends again what could not be saved: before the rows go.
@@ -87,6 +105,8 @@ class DataGrid : public QTableView {
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void verticalScrollbarValueChanged(int value) override;
+  void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
 
  private:
   friend class GridDelegate;
@@ -100,6 +120,16 @@ class DataGrid : public QTableView {
   void SizeAllRows(int height);
   void SliderReleased();
   void GoToLastRow();
+  // Rows wholly in sight.
+  int RowsInView() const;
+  // Shows the result's rows from `top`, moving the window when they leave it.
+  void ShowRowsFrom(std::int64_t top);
+  // Moves the window; true when it moved.
+  bool PlaceWindow(std::int64_t first);
+  // Keys move the current cell within the window: it is kept away from its edges.
+  void MakeRoom();
+  void Unpark();
+  void ScrollToColumn(int column, ScrollHint hint);
   void RowsChanged(const QModelIndex& from, const QModelIndex& to);
   void SetUpActions();
   // Keys of the grid's own commands, whether or not a cell is open; true when taken.
@@ -125,4 +155,5 @@ class DataGrid : public QTableView {
   bool allowUpdate_ = true;
   bool sizingRows_ = false;
   bool columnsPicked_ = false;  // the selection was made with the headings
+  std::optional<Place> parked_;  // the current cell, while the window is elsewhere
 };

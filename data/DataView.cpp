@@ -46,13 +46,11 @@ DataView::~DataView() { Data1_.DropDataSource(); }
 
 void DataView::Refresh() {
   if (QueryDati_.isEmpty() || !RsDati_ || RsDati_->State() != db::adStateOpen) return;
-  const QModelIndex was = Data1_.currentIndex();
+  const std::optional<DataGrid::Place> was = Data1_.Current();
   LeggiDati(QueryDati_);
-  if (!was.isValid() || Data1_.model()->rowCount() == 0) return;
-  if (was.row() >= Data1_.model()->rowCount()) Data1_.CountRows();
-  const int row = std::min(was.row(), Data1_.model()->rowCount() - 1);
-  const int column = std::min(was.column(), Data1_.model()->columnCount() - 1);
-  Data1_.selectionModel()->setCurrentIndex(Data1_.model()->index(row, column), QItemSelectionModel::NoUpdate);
+  if (!was || Data1_.TotalRows() == 0) return;
+  if (was->row >= Data1_.TotalRows()) Data1_.CountRows();
+  Data1_.GoTo({std::min(was->row, Data1_.TotalRows() - 1), std::min(was->column, Data1_.model()->columnCount() - 1)});
 }
 
 void DataView::LeggiDati(QString query) {

@@ -133,62 +133,92 @@ void RecordsetModel::Bind(db::Recordset* source, std::optional<Rows> first) {
   for (const Column& c : columns_) types->push_back(c.type);
   types_ = std::move(types);
   countKnown_ = count >= 0;
-  rows_ = static_cast<int>(std::clamp<std::int64_t>(count, 0, kMaxRows));
+  total_ = std::clamp<std::int64_t>(count, 0, kMaxRows);
+  first_ = 0;
   currentRow_ = -1;
   editing_ = false;
-  counting_ = growing_ = failureTold_ = inserting_ = countYielded_ = false;
+  counting_ = growing_ = failureTold_ = countYielded_ = false;
   afterCount_.clear();
   outstanding_.reset();
   missing_.reset();
   recent_.clear();
   kept_.clear();
   edits_.clear();
-  if (first && !countKnown_) rows_ = static_cast<int>(first->rows.size()) + (first->endMet ? 0 : kFetchRows);
+  if (first && !countKnown_)
+    total_ = static_cast<std::int64_t>(first->rows.size()) + (first->endMet ? 0 : kFetchRows);
   if (first && first->endMet) countKnown_ = true;
+  rows_ = static_cast<int>(std::min<std::int64_t>(total_, window_));
   if (first)
-    for (std::size_t i = 0; i < first->rows.size(); ++i) Keep(static_cast<int>(i), std::move(first->rows[i]));
+    for (std::size_t i = 0; i < first->rows.size(); ++i)
+      Keep(static_cast<std::int64_t>(i), std::move(first->rows[i]));
   endResetModel();
+  emit TotalChanged();
   if (!countKnown_ && !first) fetchMore({});
 }
 
 void RecordsetModel::SetCount(std::int64_t count) {
   if (!source_ || countKnown_ || count < 0) return;
   countKnown_ = true;
-  const int rows = static_cast<int>(std::min(count, kMaxRows));
-  if (rows > rows_) {
-    InsertUpTo(rows);
-  } else if (rows < rows_) {
-    // Rows deleted by others since they were fetched.
-    beginRemoveRows({}, rows, rows_ - 1);
-    for (int row = rows; row < rows_; ++row) Forget(row);
-    rows_ = rows;
-    endRemoveRows();
-  }
+  Resize(std::min(count, kMaxRows));
 }
 
-// The row header keeps an entry per row, and taking in millions at once holds the
-// window for a third of a second: they come a block a turn of the event loop.
-void RecordsetModel::InsertUpTo(int rows) {
-  const int step = static_cast<int>(std::min<std::int64_t>(rows, std::int64_t{rows_} + kInsertStep));
-  beginInsertRows({}, rows_, step - 1);
-  rows_ = step;
-  endInsertRows();
-  inserting_ = step < rows;
-  if (inserting_)
-    QTimer::singleShot(0, this, [this, rows, binding = binding_] {
-      if (binding == binding_ && inserting_) InsertUpTo(rows);
-    });
-  else
-    for (const auto& next : std::exchange(afterCount_, {})) next();
+// The window keeps its rows where it can; rows that others deleted since they were
+// fetched go from its end.
+void RecordsetModel::Resize(std::int64_t total) {
+  const int fits = static_cast<int>(std::min<std::int64_t>(total, window_));
+  if (total < total_) {
+    Shift(std::clamp<std::int64_t>(first_, 0, total - fits));
+    std::vector<std::int64_t> gone;
+    for (const auto& [row, kept] : kept_)
+      if (row >= total) gone.push_back(row);
+    for (const std::int64_t row : gone) Forget(row);
+    if (fits < rows_) {
+      beginRemoveRows({}, fits, rows_ - 1);
+      rows_ = fits;
+      total_ = total;
+      endRemoveRows();
+    }
+  }
+  total_ = total;
+  if (fits > rows_) {
+    beginInsertRows({}, rows_, fits - 1);
+    rows_ = fits;
+    endInsertRows();
+  }
+  emit TotalChanged();
+}
+
+void RecordsetModel::MoveWindow(std::int64_t first) { Shift(std::clamp<std::int64_t>(first, 0, total_ - rows_)); }
+
+// The view's indexes follow their rows, as after a sort: the current cell, its editor
+// and the selection stay on the rows they were on.
+void RecordsetModel::Shift(std::int64_t first) {
+  if (first == first_) return;
+  const std::int64_t by = first_ - first;
+  emit layoutAboutToBeChanged({}, VerticalSortHint);
+  const QModelIndexList from = persistentIndexList();
+  QModelIndexList to;
+  to.reserve(from.size());
+  for (const QModelIndex& i : from) {
+    const std::int64_t row = i.row() + by;
+    to.push_back(row >= 0 && row < rows_ ? index(static_cast<int>(row), i.column()) : QModelIndex());
+  }
+  changePersistentIndexList(from, to);
+  first_ = first;
+  emit layoutChanged({}, VerticalSortHint);
+}
+
+int RecordsetModel::WindowRow(std::int64_t row) const {
+  return row >= first_ && row < first_ + rows_ ? static_cast<int>(row - first_) : -1;
 }
 
 void RecordsetModel::CountInBackground(std::function<void()> then) {
-  if (!source_ || (countKnown_ && !inserting_)) {
+  if (!source_ || countKnown_) {
     if (then) then();
     return;
   }
   if (then) afterCount_.push_back(std::move(then));
-  if (counting_ || countKnown_) return;
+  if (counting_) return;
   counting_ = true;
   countTicket_ = Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
     std::int64_t count = -1;
@@ -204,8 +234,7 @@ void RecordsetModel::CountInBackground(std::function<void()> then) {
       const bool yielded = std::exchange(countYielded_, false);
       if (count < 0 && yielded && afterCount_.empty()) return CountInBackground();
       SetCount(count);
-      // Run once every row is in; a count that failed leaves the rows growing, no jump.
-      if (inserting_) return;
+      // A count that failed leaves the rows growing, and no jump.
       for (const auto& next : std::exchange(afterCount_, {}))
         if (countKnown_) next();
     });
@@ -218,12 +247,12 @@ void RecordsetModel::setEditable(bool editable) {
   if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1), {});
 }
 
-void RecordsetModel::setCurrentRow(int row, bool editing) {
-  const int before = currentRow_;
+void RecordsetModel::setCurrentRow(std::int64_t row, bool editing) {
+  const std::int64_t before = currentRow_;
   currentRow_ = row;
   editing_ = editing;
-  if (before >= 0 && before < rows_) emit headerDataChanged(Qt::Vertical, before, before);
-  if (row >= 0 && row < rows_ && row != before) emit headerDataChanged(Qt::Vertical, row, row);
+  if (const int at = WindowRow(before); at >= 0) emit headerDataChanged(Qt::Vertical, at, at);
+  if (const int at = WindowRow(row); at >= 0 && row != before) emit headerDataChanged(Qt::Vertical, at, at);
 }
 
 int RecordsetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -237,12 +266,13 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   if (!source_ || !index.isValid() || index.row() >= rows_ || index.column() >= columnCount()) return {};
   const auto column = static_cast<std::size_t>(index.column());
   if (role == NullableRole) return columns_[column].nullable;
-  if (const auto edit = edits_.find({index.row(), index.column()}); edit != edits_.end())
+  const std::int64_t at = first_ + index.row();
+  if (const auto edit = edits_.find({at, index.column()}); edit != edits_.end())
     return PendingData(edit->second, index.column(), role);
-  const Cells* row = Kept(index.row());
+  const Cells* row = Kept(at);
   if (!row) {
-    Need(index.row());
-    row = Kept(index.row());  // read at once when there is no thread
+    Need(at);
+    row = Kept(at);  // read at once when there is no thread
   }
   if (role == NotReadRole) return row == nullptr;
   if (role == PendingRole) return false;
@@ -302,7 +332,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     if (!source_ || section < 0 || section >= static_cast<int>(columns_.size())) return QString();
     return columns_[static_cast<std::size_t>(section)].name;
   }
-  if (section != currentRow_) return QString();
+  if (first_ + section != currentRow_) return QString();
   return editing_ ? kEditingMark : kCurrentMark;
 }
 
@@ -314,11 +344,14 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
 }
 
 bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !source_ || !editable_ || Busy() || !index.isValid() || index.row() >= rows_ ||
-      index.column() >= columnCount())
+  if (role != Qt::EditRole || !index.isValid() || index.row() >= rows_ || index.column() >= columnCount())
     return false;
-  const CellKey key{index.row(), index.column()};
-  const int type = columns_[static_cast<std::size_t>(index.column())].type;
+  return Submit({first_ + index.row(), index.column()}, value);
+}
+
+bool RecordsetModel::Submit(CellKey key, const QVariant& value) {
+  if (!source_ || !editable_ || Busy()) return false;
+  const int type = columns_[static_cast<std::size_t>(key.second)].type;
   db::Value after;
   try {
     if (value.isValid()) after = data::FromEdit(value.toString().toStdString(), type);
@@ -327,15 +360,15 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
     return false;
   }
   // The same value in another spelling is no change: nothing to write.
-  const Cells* row = Kept(index.row());
+  const Cells* row = Kept(key.first);
   if (row && !edits_.count(key)) {
-    const db::Value& before = (*row)[static_cast<std::size_t>(index.column())].value;
+    const db::Value& before = (*row)[static_cast<std::size_t>(key.second)].value;
     if (SameValue(before, after)) return true;
   }
   const std::uint64_t sequence = ++editSequence_;
   edits_[key] = {value, false, sequence};
   ++writesInFlight_;
-  emit dataChanged(index, index);
+  Changed(key.first, key.first + 1);
   Post([this, rs = source_, binding = binding_, key, sequence, after = std::move(after),
         types = types_](bool abandoned) mutable {
     std::optional<db::DbError> error;
@@ -396,33 +429,33 @@ void RecordsetModel::Written(std::uint64_t binding, CellKey key, std::uint64_t s
   // A row that cannot be read again keeps what was read, unless it was just written.
   if (stored) Keep(key.first, std::move(*stored));
   else if (!error) Forget(key.first);
-  emit dataChanged(index(key.first, 0), index(key.first, columnCount() - 1));
+  Changed(key.first, key.first + 1);
   // Told once the cell shows what is stored, or what was not saved.
   if (error) Report(told);
 }
 
 void RecordsetModel::Forsake(const QModelIndex& index) {
-  const auto edit = edits_.find({index.row(), index.column()});
+  const auto edit = edits_.find({first_ + index.row(), index.column()});
   if (edit == edits_.end() || !edit->second.failed) return;
   edits_.erase(edit);
   emit dataChanged(index, index);
 }
 
-void RecordsetModel::RetryRow(int row) {
+void RecordsetModel::RetryRow(std::int64_t row) {
   std::vector<std::pair<CellKey, QVariant>> unsaved;
   for (const auto& [key, edit] : edits_)
     if (key.first == row && edit.failed) unsaved.emplace_back(key, edit.typed);
   for (const auto& [key, typed] : unsaved) {
     edits_.erase(key);
-    setData(index(key.first, key.second), typed, Qt::EditRole);
+    Submit(key, typed);
   }
 }
 
 void RecordsetModel::RetryUnsaved() {
-  std::vector<int> rows;
+  std::vector<std::int64_t> rows;
   for (const auto& [key, edit] : edits_)
     if (edit.failed) rows.push_back(key.first);
-  for (int row : rows) RetryRow(row);
+  for (const std::int64_t row : rows) RetryRow(row);
 }
 
 void RecordsetModel::Report(const QString& message) {
@@ -439,14 +472,14 @@ void RecordsetModel::FlushReports() {
   if (report_) report_(all.join("\n"));
 }
 
-const RecordsetModel::Cells* RecordsetModel::Kept(int row) const {
+const RecordsetModel::Cells* RecordsetModel::Kept(std::int64_t row) const {
   const auto it = kept_.find(row);
   if (it == kept_.end()) return nullptr;
   recent_.splice(recent_.begin(), recent_, it->second.first);
   return &it->second.second;
 }
 
-void RecordsetModel::Keep(int row, Cells cells) {
+void RecordsetModel::Keep(std::int64_t row, Cells cells) {
   if (const auto it = kept_.find(row); it != kept_.end()) {
     it->second.second = std::move(cells);
     recent_.splice(recent_.begin(), recent_, it->second.first);
@@ -460,7 +493,7 @@ void RecordsetModel::Keep(int row, Cells cells) {
   kept_.emplace(row, std::make_pair(recent_.begin(), std::move(cells)));
 }
 
-void RecordsetModel::Forget(int row) {
+void RecordsetModel::Forget(std::int64_t row) {
   const auto it = kept_.find(row);
   if (it == kept_.end()) return;
   recent_.erase(it->second.first);
@@ -468,11 +501,11 @@ void RecordsetModel::Forget(int row) {
 }
 
 // The rows the view misses in one turn of the event loop are asked for together.
-void RecordsetModel::Need(int row) const {
+void RecordsetModel::Need(std::int64_t row) const {
   if (outstanding_ && row >= outstanding_->first && row < outstanding_->second) return;
   if (!thread_) {
     const std::int64_t first = row - row % kPageRows;
-    return Request(first, std::min<std::int64_t>(kPageRows, rows_ - first), Ask::View);
+    return Request(first, std::min<std::int64_t>(kPageRows, total_ - first), Ask::View);
   }
   missing_ = missing_ ? std::pair(std::min(missing_->first, row), std::max(missing_->second, row)) : std::pair(row, row);
   if (askScheduled_) return;
@@ -482,14 +515,14 @@ void RecordsetModel::Need(int row) const {
     if (!missing_ || !source_) return;
     const auto [low, high] = *std::exchange(missing_, std::nullopt);
     std::int64_t first = std::max<std::int64_t>(low - low % kPageRows, high + 1 - kMaxRequestRows);
-    const std::int64_t end = std::min<std::int64_t>(std::max<std::int64_t>(high + 1, first + kPageRows), rows_);
+    const std::int64_t end = std::min<std::int64_t>(std::max<std::int64_t>(high + 1, first + kPageRows), total_);
     if (end > first) Request(first, end - first, Ask::View);
   });
 }
 
 void RecordsetModel::Request(std::int64_t first, std::int64_t count, Ask ask) const {
   const std::uint64_t generation = ask == Ask::View ? ++*latest_ : 0;
-  if (ask == Ask::View) outstanding_ = {static_cast<int>(first), static_cast<int>(first + count)};
+  if (ask == Ask::View) outstanding_ = {first, first + count};
   // A count nobody waits for gives way to rows on screen (on a big table it is a
   // whole pass, seconds at a hundred million rows).
   if (ask == Ask::View && counting_ && afterCount_.empty() && thread_) {
@@ -519,7 +552,7 @@ void RecordsetModel::Arrived(std::uint64_t binding, Ask ask, std::uint64_t gener
   if (ask == Ask::Growth) growing_ = false;
   if (ask == Ask::View && generation == *latest_) outstanding_.reset();
   const auto n = static_cast<std::int64_t>(rows.rows.size());
-  for (std::int64_t i = 0; i < n; ++i) Keep(static_cast<int>(rows.first + i), std::move(rows.rows[i]));
+  for (std::int64_t i = 0; i < n; ++i) Keep(rows.first + i, std::move(rows.rows[i]));
   if (rows.failure && !failureTold_) {
     failureTold_ = true;
     Report(*rows.failure);
@@ -532,18 +565,19 @@ void RecordsetModel::Arrived(std::uint64_t binding, Ask ask, std::uint64_t gener
   }
   if (ask == Ask::Growth && rows.failure) countKnown_ = true;  // a result that cannot be read further ends here
   // Dropped rows still in sight are asked for again by the paint this brings.
-  const std::int64_t changed = std::min<std::int64_t>(std::max(n, rows.dropped), rows_ - rows.first);
-  if (thread_ && changed > 0)
-    emit dataChanged(index(static_cast<int>(rows.first), 0),
-                     index(static_cast<int>(rows.first + changed - 1), columnCount() - 1));
+  if (thread_) Changed(rows.first, rows.first + std::max(n, rows.dropped));
+}
+
+void RecordsetModel::Changed(std::int64_t from, std::int64_t end) {
+  from = std::max(from, first_);
+  end = std::min(end, first_ + rows_);
+  if (from < end)
+    emit dataChanged(index(static_cast<int>(from - first_), 0), index(static_cast<int>(end - 1 - first_), columnCount() - 1));
 }
 
 void RecordsetModel::GrowTo(std::int64_t rows) {
   rows = std::clamp<std::int64_t>(rows, 0, kMaxRows);
-  if (rows <= rows_ || countKnown_) return;
-  beginInsertRows({}, rows_, static_cast<int>(rows) - 1);
-  rows_ = static_cast<int>(rows);
-  endInsertRows();
+  if (rows > total_ && !countKnown_) Resize(rows);
 }
 
 bool RecordsetModel::canFetchMore(const QModelIndex& parent) const {
@@ -554,7 +588,7 @@ bool RecordsetModel::canFetchMore(const QModelIndex& parent) const {
 void RecordsetModel::fetchMore(const QModelIndex& parent) {
   if (!canFetchMore(parent)) return;
   growing_ = true;
-  Request(rows_, kFetchRows, Ask::Growth);
+  Request(total_, kFetchRows, Ask::Growth);
 }
 
 std::uint64_t RecordsetModel::Post(std::function<void(bool)> call) const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,10 @@ namespace db { class Recordset; }
 // edited cell is written there too, in order behind what was asked before: until the
 // write is answered the cell shows the typed value in italics. Without a thread
 // (tests, tools) every call runs at once on the caller's thread.
+//
+// The view sees a window of at most windowRows() rows of the result, from firstRow():
+// Qt's row header keeps memory and work per row, which a hundred million rows cannot
+// afford. Positions below are rows of the result unless they are QModelIndex rows.
 class RecordsetModel final : public QAbstractTableModel {
   Q_OBJECT
 
@@ -46,7 +51,7 @@ class RecordsetModel final : public QAbstractTableModel {
   static constexpr int kFetchRows = 256;
   static constexpr int kPageRows = 64;     // rows read by one request of the view
   static constexpr int kMaxRequestRows = 512;
-  static constexpr int kInsertStep = 1 << 18;  // rows taken in by one turn of the event loop
+  static constexpr int kWindowRows = 1 << 16;
 
   struct Column {
     QString name;
@@ -89,6 +94,18 @@ class RecordsetModel final : public QAbstractTableModel {
   bool countKnown() const { return countKnown_; }
   // The source's row count, counted since Bind: every row becomes reachable.
   void SetCount(std::int64_t count);
+  // Rows of the result known so far: all of them once the count is known.
+  std::int64_t totalRows() const { return total_; }
+  // The window: the result's rows from firstRow() are the view's rows from 0.
+  std::int64_t firstRow() const { return first_; }
+  int windowRows() const { return window_; }
+  // A smaller window, for trying its moves on a small result; before Bind.
+  void setWindowRows(int rows) { window_ = std::max(rows, 1); }
+  // Moves the window to start at the row (kept within the result). Indexes follow
+  // their rows; those of rows that leave it become invalid.
+  void MoveWindow(std::int64_t first);
+  // The view's row of the result's row; -1 outside the window.
+  int WindowRow(std::int64_t row) const;
   // Counts on the connection's thread, then calls `then` (on this thread) if the
   // binding is still the same; a count already under way is not asked twice.
   void CountInBackground(std::function<void()> then = {});
@@ -100,7 +117,7 @@ class RecordsetModel final : public QAbstractTableModel {
   // Messages held back while an operation ran, told now in one.
   void FlushReports();
   // The row that the record selector marks, and whether its cell is being edited.
-  void setCurrentRow(int row, bool editing);
+  void setCurrentRow(std::int64_t row, bool editing);
   // Edits sent to the connection's thread and not answered yet.
   int WritesPending() const { return writesInFlight_; }
   // Requests for rows that reached the engine (not dropped): what the benchmark reads.
@@ -108,7 +125,7 @@ class RecordsetModel final : public QAbstractTableModel {
   // Gives up an edit that was not saved: the cell shows the stored value again.
   void Forsake(const QModelIndex& index);
   // Sends again the edits of the row (of every row) that were not saved.
-  void RetryRow(int row);
+  void RetryRow(std::int64_t row);
   void RetryUnsaved();
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -124,6 +141,10 @@ class RecordsetModel final : public QAbstractTableModel {
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
+ signals:
+  // totalRows() changed: the scroll bar's range follows it, not rowCount().
+  void TotalChanged();
+
  private:
   struct Edit {
     QVariant typed;
@@ -131,19 +152,24 @@ class RecordsetModel final : public QAbstractTableModel {
     std::uint64_t sequence = 0;
   };
   enum class Ask { View, Growth };
-  using CellKey = std::pair<int, int>;
+  using CellKey = std::pair<std::int64_t, int>;  // row of the result, column
 
   static Cells ReadRow(db::Recordset& rs, const std::vector<int>& types);
   static Rows ReadRows(db::Recordset& rs, const std::vector<int>& types, std::int64_t first, std::int64_t count);
   static std::optional<db::DbError> Write(db::Recordset& rs, CellKey key, db::Value after);
-  const Cells* Kept(int row) const;
-  void Need(int row) const;
+  const Cells* Kept(std::int64_t row) const;
+  void Need(std::int64_t row) const;
   void Request(std::int64_t first, std::int64_t count, Ask ask) const;
   void Arrived(std::uint64_t binding, Ask ask, std::uint64_t generation, Rows rows);
-  void Keep(int row, Cells cells);
-  void Forget(int row);
+  void Keep(std::int64_t row, Cells cells);
+  void Forget(std::int64_t row);
   void GrowTo(std::int64_t rows);
-  void InsertUpTo(int rows);
+  void Resize(std::int64_t total);
+  void Shift(std::int64_t first);
+  // Sends the value to be written, unless the grid takes no edit now.
+  bool Submit(CellKey key, const QVariant& value);
+  // The view's cells of the result's rows [from, end) changed.
+  void Changed(std::int64_t from, std::int64_t end);
   void Written(std::uint64_t binding, CellKey cell, std::uint64_t sequence, std::optional<db::DbError> error,
                std::optional<Cells> stored);
   void Report(const QString& message);
@@ -158,7 +184,10 @@ class RecordsetModel final : public QAbstractTableModel {
   std::vector<Column> columns_;
   // The columns' types, shared with the tasks that read rows on the connection's thread.
   std::shared_ptr<const std::vector<int>> types_ = std::make_shared<const std::vector<int>>();
-  int rows_ = 0;
+  int rows_ = 0;              // of the window
+  std::int64_t total_ = 0;
+  std::int64_t first_ = 0;
+  int window_ = kWindowRows;
   bool countKnown_ = true;
   std::uint64_t binding_ = 0;
   // False once the binding is gone: its requests still queued then touch nothing.
@@ -166,13 +195,12 @@ class RecordsetModel final : public QAbstractTableModel {
   // The latest request of the view: older ones still waiting are dropped.
   std::shared_ptr<std::atomic<std::uint64_t>> latest_;
   bool editable_ = true;
-  int currentRow_ = -1;
+  std::int64_t currentRow_ = -1;
   bool editing_ = false;
   bool counting_ = false;
   std::uint64_t countTicket_ = 0;  // the background count's task, while counting_
   mutable bool countYielded_ = false;  // it was interrupted for rows of the view
   bool growing_ = false;
-  bool inserting_ = false;  // the count's rows are still being taken in
   int writesInFlight_ = 0;
   std::int64_t requestsRead_ = 0;
   std::uint64_t editSequence_ = 0;
@@ -182,12 +210,12 @@ class RecordsetModel final : public QAbstractTableModel {
   bool failureTold_ = false;  // one box per binding for rows that cannot be read
   const OperationGate* gate_ = nullptr;
   // Rows asked for in this turn of the event loop, asked together at its end.
-  mutable std::optional<std::pair<int, int>> missing_;
+  mutable std::optional<std::pair<std::int64_t, std::int64_t>> missing_;
   mutable bool askScheduled_ = false;
   // The rows of the latest request of the view, until it is answered: not asked twice.
-  mutable std::optional<std::pair<int, int>> outstanding_;
+  mutable std::optional<std::pair<std::int64_t, std::int64_t>> outstanding_;
   // Rows as read, most recently used first.
-  mutable std::list<int> recent_;
-  std::unordered_map<int, std::pair<std::list<int>::iterator, Cells>> kept_;
+  mutable std::list<std::int64_t> recent_;
+  std::unordered_map<std::int64_t, std::pair<std::list<std::int64_t>::iterator, Cells>> kept_;
   std::map<CellKey, Edit> edits_;
 };

@@ -18,7 +18,8 @@ class GridDriver : public WindowDriver {
   }
 
   QAbstractItemModel* model() const { return grid->model(); }
-  int RowCount() const { return model()->rowCount(); }
+  std::int64_t RowCount() const { return grid->TotalRows(); }
+  std::int64_t CurrentRow() const { return grid->Current() ? grid->Current()->row : -1; }
   // What the cell shows once its row has been read.
   QString Cell(int row, int column, int role = Qt::DisplayRole) {
     probe.Settle();
