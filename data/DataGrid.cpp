@@ -208,11 +208,14 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
   }
   // A key moves from the current cell, wherever the view was scrolled to.
   if (parked_) GoTo(*parked_);
-  if (far)
-    PlaceWindow(action == MoveHome ? 0 : model_->totalRows());
-  else
+  if (!far) {
     MakeRoom();
-  return QTableView::moveCursor(action, modifiers);
+    return QTableView::moveCursor(action, modifiers);
+  }
+  // The window moves first, and the cell it leaves is no longer current.
+  const bool home = action == MoveHome;
+  PlaceWindow(home ? 0 : model_->totalRows());
+  return home ? model_->index(0, 0) : model_->index(model_->rowCount() - 1, model_->columnCount() - 1);
 }
 
 void DataGrid::GoToLastRow() {

@@ -154,6 +154,8 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   QTest::keyClick(d.grid, Qt::Key_Down);
   EXPECT_EQ(d.CurrentRow(), 1);
   EXPECT_LT(middle->value(), 10);
+  QTest::keyClick(d.grid, Qt::Key_End, Qt::ControlModifier);  // counted: at once
+  EXPECT_EQ(d.CurrentRow(), 999999);
 
   d.probe.LeggiDati("SELECT * FROM grande");
   QScrollBar* bar = d.grid->verticalScrollBar();
