@@ -21,7 +21,8 @@ constexpr int kCloseRetryMs = 100;
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent),
-      ConnThread_(std::make_unique<ConnectionThread>([this] { Conn.Interrupt(); })),
+      ConnThread_(std::make_unique<ConnectionThread>([this] { Conn.Interrupt(); }, std::chrono::milliseconds(250),
+                                                     [this] { Conn.Abandon(); })),
       Attesa(this, *ConnThread_,
              {.before = [this] { Data1->CommitEdit(); },
               .after =

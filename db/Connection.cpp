@@ -83,6 +83,18 @@ void Connection::Interrupt() noexcept {
     openInterrupted_ = true;
 }
 
+void Connection::Abandon() noexcept {
+  std::shared_ptr<Provider> s;
+  {
+    std::lock_guard lock(sessionMutex_);
+    s = session_;
+  }
+  if (s)
+    s->abandon();
+  else
+    openInterrupted_ = true;
+}
+
 std::shared_ptr<Provider> Connection::session() const {
   std::lock_guard lock(sessionMutex_);
   if (!session_) throw errors::InvalidConnection();

@@ -40,6 +40,8 @@ class Connection {
   std::string QuoteIdentifier(std::string_view name) const;
   // Asks the running call to stop; safe from any thread.
   void Interrupt() noexcept;
+  // Gives up the running call without waiting for the engine (Provider::abandon).
+  void Abandon() noexcept;
 
   // The open session; raises adErrInvalidConnection when not open.
   std::shared_ptr<Provider> session() const;

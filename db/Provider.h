@@ -79,6 +79,9 @@ class Provider {
   virtual std::string quoteIdentifier(std::string_view name) const = 0;
   // Safe from any thread: asks the engine to stop the running call, which then fails.
   virtual void interrupt() noexcept = 0;
+  // Safe from any thread: the running call stops waiting for an engine that does not
+  // answer an interrupt, and fails; the session may be unusable after it.
+  virtual void abandon() noexcept { interrupt(); }
 };
 
 // Opens a session for the connection text; the text's Provider key chose the factory.

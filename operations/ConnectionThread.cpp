@@ -1,7 +1,9 @@
 #include "operations/ConnectionThread.h"
 
-ConnectionThread::ConnectionThread(std::function<void()> interrupt, std::chrono::milliseconds every)
+ConnectionThread::ConnectionThread(std::function<void()> interrupt, std::chrono::milliseconds every,
+                                   std::function<void()> abandon)
     : interrupt_(std::move(interrupt)),
+      abandon_(abandon ? std::move(abandon) : interrupt_),
       every_(every),
       worker_([this](std::stop_token stop) { Work(stop); }),
       canceller_([this](std::stop_token stop) { Interrupting(stop); }) {}
@@ -46,6 +48,14 @@ void ConnectionThread::Interrupt(Ticket ticket) {
   cancel_.notify_all();
 }
 
+void ConnectionThread::Abandon(Ticket ticket) {
+  {
+    const std::lock_guard lock(mutex_);
+    abandonTicket_ = ticket;
+  }
+  Cancel(ticket);
+}
+
 void ConnectionThread::Work(std::stop_token stop) {
   for (;;) {
     Queued next;
@@ -80,11 +90,13 @@ void ConnectionThread::Interrupting(std::stop_token stop) {
     {
       const std::lock_guard busy(interrupting_);
       bool still;
+      bool abandon;
       {
         const std::lock_guard check(mutex_);
         still = wanted();
+        abandon = running_ == abandonTicket_;
       }
-      if (still) interrupt_();
+      if (still) (abandon ? abandon_ : interrupt_)();
     }
     lock.lock();
     // Again after a while while the same task runs; the next one is looked at at once.

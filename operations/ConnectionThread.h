@@ -24,8 +24,11 @@ class ConnectionThread {
 
   // interrupt: asks the engine's running call to stop; called from this object's
   // own canceller thread, never from the window's.
+  // abandon: gives up the running call without waiting for the engine; by default
+  // an interrupt.
   explicit ConnectionThread(std::function<void()> interrupt,
-                            std::chrono::milliseconds every = std::chrono::milliseconds(250));
+                            std::chrono::milliseconds every = std::chrono::milliseconds(250),
+                            std::function<void()> abandon = {});
   // Skips what has not started, interrupts what runs and waits for it to end.
   ~ConnectionThread();
   ConnectionThread(const ConnectionThread&) = delete;
@@ -38,6 +41,9 @@ class ConnectionThread {
   // Interrupts the task `ticket` while it runs, and nothing else: for background work
   // that gives way to what the user waits for.
   void Interrupt(Ticket ticket);
+  // Cancels the task `ticket` and, while it runs, abandons it instead of interrupting:
+  // for an engine that does not answer the cancel.
+  void Abandon(Ticket ticket);
 
  private:
   struct Queued {
@@ -48,6 +54,7 @@ class ConnectionThread {
   void Interrupting(std::stop_token stop);
 
   const std::function<void()> interrupt_;
+  const std::function<void()> abandon_;
   const std::chrono::milliseconds every_;
   std::mutex mutex_;
   std::mutex interrupting_;  // held by an interrupt under way, and by a task to end
@@ -58,6 +65,7 @@ class ConnectionThread {
   Ticket running_ = 0;      // 0: none
   Ticket cancelUpTo_ = 0;   // tasks up to this ticket are cancelled
   Ticket interruptOnly_ = 0;  // this task alone is interrupted
+  Ticket abandonTicket_ = 0;  // this task is abandoned
   std::jthread worker_;
   std::jthread canceller_;
 };

@@ -98,6 +98,7 @@ std::exception_ptr OperationRunner::Wait(const std::function<void()>& call) {
   QObject::connect(&showTimer, &QTimer::timeout, [&] {
     progress = std::make_unique<ProgressDialog>(window_, started);
     QObject::connect(progress.get(), &ProgressDialog::cancelRequested, cancel);
+    QObject::connect(progress.get(), &ProgressDialog::abandonRequested, [this, ticket] { thread_.Abandon(ticket); });
     progress->show();
   });
   showTimer.start(timing_.showAfter);

@@ -9,6 +9,7 @@
 
 namespace {
 constexpr int kTickMs = 200;  // the seconds shown never lag by more than this
+constexpr int kAbandonAfterMs = 1000;  // a server that obeys a cancel answers well within it
 }  // namespace
 
 ProgressDialog::ProgressDialog(QWidget* parent, std::chrono::steady_clock::time_point started)
@@ -52,11 +53,22 @@ void ProgressDialog::showEvent(QShowEvent* event) {
 }
 
 void ProgressDialog::reject() {
+  if (abandonable_ && !abandoned_) {
+    abandoned_ = true;
+    cmdAnnulla_->setEnabled(false);
+    emit abandonRequested();
+    return;
+  }
   if (cancelled_) return;
   cancelled_ = true;
   cmdAnnulla_->setEnabled(false);
   ShowElapsed();
   emit cancelRequested();
+  QTimer::singleShot(kAbandonAfterMs, this, [this] {
+    abandonable_ = true;
+    cmdAnnulla_->setText("Chiudi connessione");
+    cmdAnnulla_->setEnabled(true);
+  });
 }
 
 void ProgressDialog::ShowElapsed() {

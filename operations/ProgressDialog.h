@@ -9,7 +9,8 @@ class QPushButton;
 // What a database operation shows once it has run for a while: the time elapsed and
 // "Annulla", which asks the operation to stop. Esc and the close box ask the same;
 // the window stays until the operation has ended, since only then is there an
-// outcome to log.
+// outcome to log. When the cancel is not answered within a second, the button turns
+// into "Chiudi connessione", which stops waiting for the engine at all.
 class ProgressDialog final : public QDialog {
   Q_OBJECT
 
@@ -18,11 +19,13 @@ class ProgressDialog final : public QDialog {
   ~ProgressDialog() override;
 
   bool cancelled() const { return cancelled_; }
-  // "Annulla", Esc and the close box: asks once, and the window stays.
+  // "Annulla", Esc and the close box: asks once, and the window stays; later, once,
+  // "Chiudi connessione".
   void reject() override;
 
  signals:
   void cancelRequested();
+  void abandonRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -34,5 +37,7 @@ class ProgressDialog final : public QDialog {
   QLabel* lblStato_;
   QPushButton* cmdAnnulla_;
   bool cancelled_ = false;
+  bool abandonable_ = false;
+  bool abandoned_ = false;
   bool pointerSet_ = false;
 };

@@ -19,7 +19,7 @@ constexpr int kGraceSeconds = 10;
 constexpr int kConnectionCheckVersion = 140000;
 // How long a server may take to stop a command after interrupt() before it is given up.
 constexpr std::chrono::seconds kCancelGrace{5};
-constexpr int kSliceMs = 250;
+constexpr int kSliceMs = 100;
 
 void IgnoreNotice(void*, const char*) {}
 
@@ -197,12 +197,15 @@ void Session::awaitSocket() {
     const int ready = poll(&p, 1, kSliceMs);
     if (ready > 0) return;
     if (ready < 0 && errno != EINTR) break;
-    if (cancelIgnored()) {
+    if (abandoned_ || cancelIgnored()) {
       lost_ = true;
       ::shutdown(p.fd, SHUT_RDWR);
       throw StateError(adErrOperationCanceled, "08006",
-                       "Operazione annullata: il server PostgreSQL non ha risposto e la connessione è stata "
-                       "chiusa; l'esito del comando non è noto: disconnettersi e riconnettersi",
+                       std::string(abandoned_ ? "Operazione annullata: la connessione è stata chiusa senza attendere "
+                                                "il server PostgreSQL"
+                                              : "Operazione annullata: il server PostgreSQL non ha risposto e la "
+                                                "connessione è stata chiusa") +
+                           "; l'esito del comando non è noto: disconnettersi e riconnettersi",
                        ErrorKind::Cancelled);
     }
     if (silenceMs >= 0 && Clock::now() - since >= std::chrono::milliseconds(silenceMs)) break;

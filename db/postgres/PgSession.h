@@ -55,6 +55,9 @@ class Session {
 
   // Thread-safe: asks the server to cancel the running command.
   void interrupt() noexcept;
+  // Thread-safe: the running command stops waiting at once and the session is lost;
+  // no cancel request is sent, since against a dead host it would block.
+  void abandon() noexcept { abandoned_ = true; }
 
  private:
   void awaitConnection(const ConnInfo& info, const std::atomic<bool>& interrupted);
@@ -73,6 +76,7 @@ class Session {
   std::shared_ptr<PGcancel> cancel_;
   mutable std::mutex cancelMutex_;
   std::atomic<bool> interrupted_{false};
+  std::atomic<bool> abandoned_{false};
   std::chrono::steady_clock::time_point interruptedAt_;  // under cancelMutex_
   std::chrono::steady_clock::time_point started_;
   int commandTimeout_ = 0;

@@ -74,6 +74,7 @@ class PostgresProvider : public Provider {
   }
 
   void interrupt() noexcept override { session_->interrupt(); }
+  void abandon() noexcept override { session_->abandon(); }
 
  private:
   std::shared_ptr<pg::Session> session_;

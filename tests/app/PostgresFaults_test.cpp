@@ -50,12 +50,24 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
   AnnullaAt(*d.w, 900);
   d.RunSql("SELECT 1");
-  stopped.reset();
   const auto log = d.NewLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].text, "Err. n.-2147217842");
-  EXPECT_TRUE(log[0].sub1.startsWith("[08006] Operazione annullata: ")) << log[0];
+  EXPECT_TRUE(log[0].sub1.startsWith("[08006] Operazione annullata: il server PostgreSQL non ha risposto"))
+      << log[0];
   EXPECT_EQ(log[1], Err0("Lettura dati fallita su " + text));
+  stopped.reset();
+
+  // "Chiudi connessione" does not wait for the server to give up.
+  d.Trigger("mnuDisconnetti");
+  d.w->Conne(text + "_2", "", "");
+  d.NewLog();
+  stopped = std::make_unique<Stopped>(BackendOf(admin, name + "_2"));
+  AnnullaAt(*d.w, 900);
+  AnnullaAt(*d.w, 2100);
+  d.RunSql("SELECT 1");
+  stopped.reset();
+  EXPECT_TRUE(d.NewLog().at(0).sub1.startsWith("[08006] Operazione annullata: la connessione è stata chiusa senza"));
 
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text, "", "");
