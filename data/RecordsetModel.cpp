@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "db/Recordset.h"
@@ -160,6 +161,25 @@ void RecordsetModel::SetCount(std::int64_t count) {
   if (!source_ || countKnown_ || count < 0) return;
   countKnown_ = true;
   Resize(std::min(count, kMaxRows));
+  if (total_ > window_) Learn();
+}
+
+void RecordsetModel::Learn() {
+  if (!thread_) return;
+  Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
+    constexpr auto kSlice = std::chrono::milliseconds(20);
+    const auto until = std::chrono::steady_clock::now() + kSlice;
+    bool more = !abandoned && *alive;
+    try {
+      while (more && (more = rs->LearnPositions()) && std::chrono::steady_clock::now() < until) {
+      }
+    } catch (...) {
+      more = false;  // the jumps skip as before
+    }
+    if (more) Deliver([this, binding] {
+        if (binding == binding_) Learn();
+      });
+  });
 }
 
 // The window keeps its rows where it can; rows that others deleted since they were

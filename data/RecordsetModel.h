@@ -165,6 +165,9 @@ class RecordsetModel final : public QAbstractTableModel {
   void Forget(std::int64_t row);
   void GrowTo(std::int64_t rows);
   void Resize(std::int64_t total);
+  // Once counted, the thread learns where the rows are, a slice at a time behind
+  // what the view asks: a jump far into a big table then seeks instead of skipping.
+  void Learn();
   void Shift(std::int64_t first);
   // Sends the value to be written, unless the grid takes no edit now.
   bool Submit(CellKey key, const QVariant& value);

@@ -57,6 +57,11 @@ std::optional<std::int64_t> PagedResult::knownSize() const {
   return pager_.knownSize();
 }
 
+bool PagedResult::learn() {
+  requireUsable();
+  return pager_.learn();
+}
+
 std::int64_t PagedResult::rowsRead() const {
   requireUsable();
   return pager_.rowsRead();

@@ -25,6 +25,7 @@ class PagedResult : public Result, protected RowStore {
   std::optional<std::int64_t> size() final;
   std::optional<std::int64_t> knownSize() const final;
   std::int64_t rowsRead() const final;
+  bool learn() final;
   void update(std::int64_t row, const std::vector<std::pair<int, Value>>& changes) final;
   void refresh(std::int64_t row) final;
 

@@ -51,6 +51,10 @@ class Result {
   virtual std::optional<std::int64_t> knownSize() const { return std::nullopt; }
   // Rows transferred from the engine so far (what the scale tests count).
   virtual std::int64_t rowsRead() const = 0;
+  // Learns where one more stretch of rows starts, in one short statement, so that a
+  // later jump there seeks instead of skipping every row before it; false once there
+  // is nothing more to learn (the end met, the size not known, or no key).
+  virtual bool learn() { return false; }
 
   // Writes changed values of one row back to its base table with optimistic locking:
   // fails with adErrRowCannotBeLocated when the stored row no longer matches what was

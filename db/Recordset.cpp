@@ -261,6 +261,11 @@ void Recordset::Resync() {
   RequireCurrent();
 }
 
+bool Recordset::LearnPositions() {
+  RequireOpen();
+  return result_->learn();
+}
+
 std::int64_t Recordset::RowsRead() const {
   RequireOpen();
   return result_->rowsRead();

@@ -113,6 +113,10 @@ class Recordset {
   // Drops any edit of the current row and reads it again as now stored.
   void Resync();
 
+  // One step of learning where the rows are, once counted: later jumps far into the
+  // rows then cost about one page. False once there is nothing more to learn.
+  bool LearnPositions();
+
   // Instrumentation: rows the provider has transferred from the engine.
   std::int64_t RowsRead() const;
 

@@ -215,7 +215,21 @@ void RowPager::evict() {
 
 std::size_t RowPager::pageBytes() const { return source_.keyWidth() > 0 ? kPageBytes : kOffsetPageBytes; }
 
+bool RowPager::learn() {
+  const int keys = source_.keyWidth();
+  if (keys == 0 || !size_) return false;
+  const std::int64_t every = std::max<std::int64_t>(kMaxRows, *size_ / (kMaxAnchors / 2));
+  PageBuffer one(width_);
+  source_.load(learnedTo_ < 0 ? nullptr : &learnedKey_, false, every - 1, 1, one, [] { return true; });
+  if (one.rows() == 0) return false;
+  learnedTo_ += every;
+  learnedKey_.assign(one.cells.begin(), one.cells.begin() + keys);
+  remember(learnedTo_, one.cells.data());
+  return learnedTo_ + every < *size_;
+}
+
 void RowPager::forget() {
+  learnedTo_ = -1;
   pages_.clear();
   anchors_.clear();
   size_.reset();

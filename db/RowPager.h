@@ -108,6 +108,12 @@ class RowPager {
   // Lets go of the page that holds the row; its anchors stay, so reading it again
   // costs one page.
   void drop(std::int64_t row);
+  // Once the size is known, learns the key of the row a stretch after the last one so
+  // learned: one statement that seeks that key and skips the stretch inside the
+  // engine, transferring one row. Learned from start to end, anchors are then no
+  // further apart than kMaxRows or a 2048th of the rows, and any jump skips no more.
+  // False once the end is met, and without a key or a size.
+  bool learn();
 
  private:
   struct Page;
@@ -137,6 +143,8 @@ class RowPager {
   std::uint64_t clock_ = 0;
   std::size_t bytes_ = 0;
   std::int64_t rowsRead_ = 0;
+  std::int64_t learnedTo_ = -1;  // the last row learn() reached
+  RowKey learnedKey_;            // its key: the anchor itself may be thinned away
   std::vector<Value> spare_;  // cells of an evicted page, reused: no fresh memory per page
 };
 

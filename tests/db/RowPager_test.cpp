@@ -77,6 +77,16 @@ TEST(RowPager, AFarRowIsReadFromTheNearestKnownKey) {
   ExpectRow(pager, 999000);
   EXPECT_LT(source.skipped, 1000);
   EXPECT_LT(pager.rowsRead(), 300);
+
+  // Positions learned once counted: a jump skips at most one stretch, wherever it lands.
+  int steps = 0;
+  while (pager.learn()) ++steps;
+  EXPECT_EQ(steps, 121);  // 1,000,000 / 8,192 stretches
+  for (const std::int64_t row : {500000, 123457, 8191, 991000}) {
+    source.skipped = 0;
+    ExpectRow(pager, row);
+    EXPECT_LT(source.skipped, RowPager::kMaxRows) << row;
+  }
 }
 
 // Rows deleted since the count: the read from the end comes back short and the
