@@ -7,11 +7,27 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
 
 enum class Engine { Sqlite, Postgres };
+
+// Raised whenever the generator changes what it writes, so that no cached file or
+// table of an older generation is measured.
+inline constexpr const char* kGeneration = "g1";
+
+// The sizes of the scaling run (--scale), up to --scale-max.
+inline constexpr std::int64_t kScaleRows[] = {1000000, 10000000, 100000000};
+inline constexpr int kScaleTables[] = {1000, 10000, 100000};
+// A case of the scaling run: scale_sqlite_1000000, scale_catalogue_1000...
+inline std::string ScaleKey(const std::string& what, std::int64_t size) {
+  return "scale_" + what + "_" + std::to_string(size);
+}
+inline std::string EngineName(Engine e) { return e == Engine::Sqlite ? "sqlite" : "pg"; }
+
+struct Scenario;
 
 struct Options {
   std::string dataDir;          // generated SQLite files, cached by size
@@ -24,15 +40,23 @@ struct Options {
   std::string pgPort;           // empty: no PostgreSQL server, its scenarios are skipped
   std::string json;             // where the figures go as JSON; empty: nowhere
   std::vector<std::string> only;  // scenario keys to run; empty: all
+  bool scale = false;           // the scaling run: its cases only
+  std::int64_t scaleMax = 100000000;  // the largest table of the scaling run
+  bool makeOnly = false;        // make the data and stop
 
   std::string BigFile() const;
+  // The SQLite file of the table big of that many rows.
+  std::string BigFile(std::int64_t of) const;
   // The file and the PostgreSQL table of uiRows rows: big itself when the sizes agree.
   std::string UiFile() const;
   std::string UiPgTable() const;
   // Whether --only names the scenario, or a scenario whose key starts with prefix.
   bool Wants(const std::string& key) const;
+  // Wants it, and it belongs to this run (the scaling run or the ordinary one).
+  bool Runs(const Scenario& s) const;
   bool WantsAny(const std::string& prefix) const;
   std::string TablesFile() const;
+  std::string TablesFile(int of) const;
   // Cartavo's connection texts and what libpq and Qt are given for the same server.
   static std::string SqliteText(const std::string& file);
   std::string PgText() const;
@@ -77,6 +101,22 @@ struct Responsiveness {
 // Run once in its child: it has no baseline to be divided by.
 using WindowRun = std::function<Responsiveness(const Options&)>;
 
+// The table big of one size: rows 0 is the --rows table of the ordinary scenarios;
+// the scaling run's PostgreSQL tables are named by their size.
+struct BigTable {
+  std::int64_t rows = 0;
+  std::string File(const Options& o) const { return rows ? o.BigFile(rows) : o.BigFile(); }
+  std::string Name(Engine engine) const {
+    return rows && engine == Engine::Postgres ? "big_" + std::to_string(rows) : "big";
+  }
+  std::string Query(Engine engine) const { return "SELECT * FROM " + Name(engine); }
+  std::int64_t Rows(const Options& o) const { return rows ? rows : o.rows; }
+};
+
+struct Outcome;
+// Figures worked out of a scenario's outcome, by name, in the order they are shown.
+using Derived = std::vector<std::pair<std::string, double>>;
+
 struct Contender {
   std::string name;  // "cartavo", or the baseline's name
   Prepare prepare;
@@ -88,6 +128,9 @@ struct Scenario {
   std::vector<Contender> contenders;  // Cartavo first, then the baselines in order
   bool sameRows = true;               // every contender must reach the same number of rows
   WindowRun window = {};              // set: a case of the window's thread, without contenders
+  bool scale = false;                 // a case of the scaling run (--scale), which has no other
+  std::int64_t scaleRows = 0;         // its table's rows, which --scale-max limits
+  std::function<Derived(const Outcome&)> derive = {};  // set: the figures its table and JSON show
 };
 
 std::vector<Scenario> AllScenarios();

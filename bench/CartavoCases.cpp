@@ -21,11 +21,11 @@ std::shared_ptr<db::Connection> Connect(const std::string& text) {
   return conn;
 }
 
-std::shared_ptr<db::Connection> Connect(Engine engine, const Options& o) {
-  return Connect(engine == Engine::Sqlite ? Options::SqliteText(o.BigFile()) : o.PgText());
+std::shared_ptr<db::Connection> Connect(Engine engine, const Options& o, const BigTable& table = {}) {
+  return Connect(engine == Engine::Sqlite ? Options::SqliteText(table.File(o)) : o.PgText());
 }
 
-std::unique_ptr<db::Recordset> OpenAsGrid(db::Connection& conn, const char* query) {
+std::unique_ptr<db::Recordset> OpenAsGrid(db::Connection& conn, const std::string& query) {
   auto rs = std::make_unique<db::Recordset>();
   rs->Open(query, conn, db::adOpenKeyset, db::adLockOptimistic, db::adCmdText);
   return rs;
@@ -44,17 +44,17 @@ std::int64_t RowText(const std::vector<db::Field>& fields) {
   return bytes;
 }
 
-// Times opening the big query as the grid does and `read` on it; the record set is
-// closed after the clock has stopped.
+// Times opening the table's query as the grid does and `read` on it; the record set
+// is closed after the clock has stopped.
 template <class Read>
-Prepare TimedRead(Engine engine, Read read) {
-  return [engine, read](const Options& o) -> Repetition {
-    auto conn = Connect(engine, o);
-    return [conn, read](Stopwatch& sw) {
+Prepare TimedRead(Engine engine, Read read, const BigTable& table = {}) {
+  return [engine, read, table](const Options& o) -> Repetition {
+    auto conn = Connect(engine, o, table);
+    return [conn, read, query = table.Query(engine)](Stopwatch& sw) {
       Tally t;
       std::unique_ptr<db::Recordset> rs;
       sw.Start();
-      rs = OpenAsGrid(*conn, kBigQuery);
+      rs = OpenAsGrid(*conn, query);
       read(*rs, t);
       sw.Stop();
       return t;
@@ -86,14 +86,17 @@ Prepare CartavoLastRow(Engine engine) {
   });
 }
 
-Prepare CartavoFullScan(Engine engine) {
-  return TimedRead(engine, [](db::Recordset& rs, Tally& t) {
-    const auto fields = AllFields(rs);
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-      t.bytes += RowText(fields);
-      ++t.rows;
-    }
-  });
+Prepare CartavoFullScan(Engine engine, const BigTable& table) {
+  return TimedRead(
+      engine,
+      [](db::Recordset& rs, Tally& t) {
+        const auto fields = AllFields(rs);
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+          t.bytes += RowText(fields);
+          ++t.rows;
+        }
+      },
+      table);
 }
 
 Prepare CartavoExportCsv() {

@@ -11,7 +11,7 @@ Prepare CartavoFirstScreen(Engine engine);
 // then the row at that position.
 Prepare CartavoLastRow(Engine engine);
 // MoveFirst to EOF, every value as text.
-Prepare CartavoFullScan(Engine engine);
+Prepare CartavoFullScan(Engine engine, const BigTable& table = {});
 // Cell edits of the column nome, each written by Update; on
 // a scratch copy of the SQLite file.
 Prepare CartavoEdits();

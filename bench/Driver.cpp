@@ -46,8 +46,8 @@ int PrintFigure(const std::string& key, const std::string& name, const std::func
 std::vector<Outcome> RunScenarios(const Options& options, const std::vector<std::string>& childArguments) {
   std::vector<Outcome> outcomes;
   for (const Scenario& s : AllScenarios()) {
-    if (!options.Wants(s.key)) continue;
-    Outcome out{s.key, {}, s.sameRows, {}};
+    if (!options.Runs(s)) continue;
+    Outcome out{s.key, {}, s.sameRows, {}, s.derive};
     if (s.engine == Engine::Postgres && options.pgPort.empty()) {
       out.skipped = "no PostgreSQL server (--pg-port)";
     } else {

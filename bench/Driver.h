@@ -1,5 +1,6 @@
 #pragma once
 // The parent process: one child per contender, run one after the other.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct Outcome {
   std::string skipped;  // why the scenario did not run; empty when it ran
   bool sameRows = true;
   std::vector<Measured> contenders;
+  std::function<Derived(const Outcome&)> derive;
 };
 
 // childArguments: what every child is given besides "--child KEY NAME".

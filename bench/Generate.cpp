@@ -1,5 +1,6 @@
 #include "bench/Generate.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -15,21 +16,36 @@ constexpr const char* kSqliteColumns =
 constexpr const char* kPgColumns =
     "(id integer, nome varchar(40), importo float8, quantita integer, creato timestamp, note text)";
 
-// The row i of both engines, column by column.
-std::string SqliteRowsUpTo(std::int64_t rows) {
-  return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(rows) +
+// Rows are written in slices, with a line on the standard error after each when
+// there are several: 100 M rows take minutes.
+constexpr std::int64_t kSlice = 10000000;
+
+// The rows from..to of both engines, column by column, the row i a function of i
+// (in 64 bits: i * 31 leaves PostgreSQL's integer past 69 M rows).
+std::string SqliteRows(std::int64_t from, std::int64_t to) {
+  return "WITH RECURSIVE n(i) AS (SELECT " + std::to_string(from) + " UNION ALL SELECT i + 1 FROM n WHERE i < " +
+         std::to_string(to) +
          ") SELECT i, 'Articolo ' || i || ' ' || substr('abcdefghijklmnopqrstuvwxyz', 1 + i % 26, 1 + i % 17),"
          " (i * 7919 % 1000000) / 100.0, i * 31 % 1000,"
          " strftime('%Y-%m-%d %H:%M:%S', 1577836800 + i * 37, 'unixepoch'),"
          " CASE WHEN i % 4 = 0 THEN NULL ELSE 'nota ' || (i * 13 % 9973) END FROM n";
 }
 
-std::string PgRowsUpTo(std::int64_t rows) {
+std::string PgRows(std::int64_t from, std::int64_t to) {
   return "SELECT i, 'Articolo ' || i || ' ' || substr('abcdefghijklmnopqrstuvwxyz', 1 + i % 26, 1 + i % 17),"
-         " (i::bigint * 7919 % 1000000) / 100.0, i * 31 % 1000,"
+         " (i::bigint * 7919 % 1000000) / 100.0, i::bigint * 31 % 1000,"
          " timestamp '2020-01-01' + i * interval '37 seconds',"
-         " CASE WHEN i % 4 = 0 THEN NULL ELSE 'nota ' || (i * 13 % 9973) END"
-         " FROM generate_series(1, " + std::to_string(rows) + ") AS i";
+         " CASE WHEN i % 4 = 0 THEN NULL ELSE 'nota ' || (i::bigint * 13 % 9973) END"
+         " FROM generate_series(" + std::to_string(from) + ", " + std::to_string(to) + ") AS i";
+}
+
+template <class Insert>
+void InSlices(const std::string& what, std::int64_t rows, Insert insert) {
+  for (std::int64_t from = 1; from <= rows; from += kSlice) {
+    const std::int64_t to = std::min(rows, from + kSlice - 1);
+    insert(from, to);
+    if (rows > kSlice) std::fprintf(stderr, "  %s: %lld rows\n", what.c_str(), static_cast<long long>(to));
+  }
 }
 
 // Written beside the final name and renamed when complete: an interrupted run
@@ -50,10 +66,12 @@ void MakeFile(const std::string& file, Fill fill) {
   std::filesystem::rename(part, file);
 }
 
+// The key is the rowid: rows written in its order are appended, with no index to build.
 void MakeSqliteBig(const std::string& file, std::int64_t rows) {
-  MakeFile(file, [rows](sqlite3* db) {
+  MakeFile(file, [rows, &file](sqlite3* db) {
     SqliteExec(db, std::string("CREATE TABLE big ") + kSqliteColumns + "; CREATE TABLE small " + kSqliteColumns);
-    SqliteExec(db, "INSERT INTO big " + SqliteRowsUpTo(rows) + "; INSERT INTO small " + SqliteRowsUpTo(10));
+    InSlices(file, rows, [db](std::int64_t from, std::int64_t to) { SqliteExec(db, "INSERT INTO big " + SqliteRows(from, to)); });
+    SqliteExec(db, "INSERT INTO small " + SqliteRows(1, 10));
   });
 }
 
@@ -68,22 +86,40 @@ void MakeSqliteTables(const std::string& file, int tables) {
   });
 }
 
+// The table is made and filled in one transaction, the key built after the rows in
+// one sort: a server at wal_level minimal then writes no WAL for either. Its comment,
+// set last, marks it complete.
 void MakePgTable(const std::string& conninfo, const std::string& table, std::int64_t rows) {
   PgConn conn = PgConnect(conninfo);
-  const PgResult exists = PgExec(conn.get(), "SELECT to_regclass('" + table + "') IS NOT NULL");
-  if (std::string(PQgetvalue(exists.get(), 0, 0)) == "t" &&
-      std::stoll(PQgetvalue(PgExec(conn.get(), "SELECT count(*) FROM " + table).get(), 0, 0)) == rows)
-    return;
+  const std::string mark = std::string("cartavo ") + kGeneration + ", " + std::to_string(rows) + " rows";
+  const PgResult made = PgExec(conn.get(), "SELECT obj_description(to_regclass('" + table + "'), 'pg_class')");
+  if (!PQgetisnull(made.get(), 0, 0) && PQgetvalue(made.get(), 0, 0) == mark) return;
   std::fprintf(stderr, "generating PostgreSQL %s (%lld rows)\n", table.c_str(), static_cast<long long>(rows));
-  PgExec(conn.get(), "DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table + " " + kPgColumns + "; INSERT INTO " +
-                         table + " " + PgRowsUpTo(rows) + "; ALTER TABLE " + table + " ADD PRIMARY KEY (id)");
+  PgExec(conn.get(), "SET client_min_messages = warning; BEGIN; DROP TABLE IF EXISTS " + table + "; CREATE TABLE " + table + " " + kPgColumns);
+  InSlices(table, rows, [&](std::int64_t from, std::int64_t to) {
+    PgExec(conn.get(), "INSERT INTO " + table + " " + PgRows(from, to));
+  });
+  PgExec(conn.get(), "SET LOCAL maintenance_work_mem = '1GB'; ALTER TABLE " + table + " ADD PRIMARY KEY (id); COMMIT");
   // Hint bits and the visibility map set now, not by whichever contender reads first.
   PgExec(conn.get(), "VACUUM ANALYZE " + table);
+  PgExec(conn.get(), "COMMENT ON TABLE " + table + " IS '" + mark + "'; CHECKPOINT");
+}
+
+void EnsureScaleData(const Options& o) {
+  for (const std::int64_t rows : kScaleRows) {
+    if (rows > o.scaleMax) continue;
+    if (o.Wants(ScaleKey(EngineName(Engine::Sqlite), rows))) MakeSqliteBig(o.BigFile(rows), rows);
+    if (!o.pgPort.empty() && o.Wants(ScaleKey(EngineName(Engine::Postgres), rows)))
+      MakePgTable(o.PgConnInfo(), BigTable{rows}.Name(Engine::Postgres), rows);
+  }
+  for (const int tables : kScaleTables)
+    if (o.Wants(ScaleKey("catalogue", tables))) MakeSqliteTables(o.TablesFile(tables), tables);
 }
 
 }  // namespace
 
 void EnsureData(const Options& options) {
+  if (options.scale) return EnsureScaleData(options);
   MakeSqliteBig(options.BigFile(), options.rows);
   MakeSqliteTables(options.TablesFile(), options.tables);
   if (!options.pgPort.empty()) MakePgTable(options.PgConnInfo(), "big", options.rows);

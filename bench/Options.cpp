@@ -4,19 +4,13 @@
 
 namespace bench {
 
-namespace {
-// Raised whenever the generator changes what it writes, so that no cached file of
-// an older generation is measured.
-constexpr const char* kGeneration = "g1";
-}  // namespace
+std::string Options::BigFile() const { return BigFile(rows); }
 
-std::string Options::BigFile() const {
-  return dataDir + "/big-" + kGeneration + "-" + std::to_string(rows) + ".db";
+std::string Options::BigFile(std::int64_t of) const {
+  return dataDir + "/big-" + kGeneration + "-" + std::to_string(of) + ".db";
 }
 
-std::string Options::UiFile() const {
-  return dataDir + "/big-" + kGeneration + "-" + std::to_string(uiRows) + ".db";
-}
+std::string Options::UiFile() const { return BigFile(uiRows); }
 
 std::string Options::UiPgTable() const { return uiRows == rows ? "big" : "big_" + std::to_string(uiRows); }
 
@@ -24,12 +18,19 @@ bool Options::Wants(const std::string& key) const {
   return only.empty() || std::find(only.begin(), only.end(), key) != only.end();
 }
 
+bool Options::Runs(const Scenario& s) const {
+  if (s.scale != scale || s.scaleRows > scaleMax) return false;
+  return Wants(s.key);
+}
+
 bool Options::WantsAny(const std::string& prefix) const {
   return only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& k) { return k.rfind(prefix, 0) == 0; });
 }
 
-std::string Options::TablesFile() const {
-  return dataDir + "/tables-" + kGeneration + "-" + std::to_string(tables) + ".db";
+std::string Options::TablesFile() const { return TablesFile(tables); }
+
+std::string Options::TablesFile(int of) const {
+  return dataDir + "/tables-" + kGeneration + "-" + std::to_string(of) + ".db";
 }
 
 std::string Options::SqliteText(const std::string& file) { return "Provider=SQLite;Data Source=" + file; }

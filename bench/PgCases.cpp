@@ -23,27 +23,71 @@ Tally AllText(const PGresult* r) {
   return t;
 }
 
-std::string Declare(const char* kind) {
-  return std::string("BEGIN; DECLARE bench_rows ") + kind + " CURSOR FOR " + kBigQuery;
+std::string Declare(const char* kind, const std::string& query = kBigQuery) {
+  return std::string("BEGIN; DECLARE bench_rows ") + kind + " CURSOR FOR " + query;
 }
 
 constexpr const char* kRelease = "CLOSE bench_rows; COMMIT";
+// Rows of one FETCH of the cursor scan: a few MB a round trip.
+constexpr int kScanBatch = 10000;
 
-}  // namespace
+const std::string kFetchScreen = "; FETCH " + std::to_string(kScreenRows) + " FROM bench_rows";
 
-Prepare PgFirstScreen() {
-  return [](const Options& o) -> Repetition {
+// Times what `read` does with a cursor of the table's query left to it, closed after the clock.
+template <class Read>
+Prepare TimedCursor(const BigTable& table, Read read) {
+  return [table, read](const Options& o) -> Repetition {
     auto conn = Connect(o);
-    return [conn](Stopwatch& sw) {
+    return [conn, read, query = table.Query(Engine::Postgres), rows = table.Rows(o)](Stopwatch& sw) {
       sw.Start();
-      const PgResult rows =
-          PgExec(conn.get(), Declare("NO SCROLL") + "; FETCH " + std::to_string(kScreenRows) + " FROM bench_rows");
-      const Tally t = AllText(rows.get());
+      const Tally t = read(conn.get(), Declare("NO SCROLL", query), rows);
       sw.Stop();
       PgExec(conn.get(), kRelease);
       return t;
     };
   };
+}
+
+}  // namespace
+
+Prepare PgMiddleScreen(const BigTable& table) {
+  return TimedCursor(table, [](PGconn* conn, const std::string& declare, std::int64_t rows) {
+    return AllText(PgExec(conn, declare + "; MOVE FORWARD " + std::to_string(rows / 2) + " IN bench_rows" + kFetchScreen).get());
+  });
+}
+
+Prepare PgCursorScan(const BigTable& table) {
+  return TimedCursor(table, [](PGconn* conn, const std::string& declare, std::int64_t) {
+    PgExec(conn, declare);
+    const std::string fetch = "FETCH " + std::to_string(kScanBatch) + " FROM bench_rows";
+    Tally all;
+    for (;;) {
+      const Tally t = AllText(PgExec(conn, fetch).get());
+      all.rows += t.rows;
+      all.bytes += t.bytes;
+      if (t.rows < kScanBatch) return all;
+    }
+  });
+}
+
+Prepare PgCount(const BigTable& table) {
+  return [table](const Options& o) -> Repetition {
+    auto conn = Connect(o);
+    return [conn, sql = "SELECT count(*) FROM " + table.Name(Engine::Postgres)](Stopwatch& sw) {
+      sw.Start();
+      const PgResult r = PgExec(conn.get(), sql);
+      Tally t;
+      t.rows = std::stoll(PQgetvalue(r.get(), 0, 0));
+      sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare PgFirstScreen(const BigTable& table) {
+  return TimedCursor(table, [](PGconn* conn, const std::string& declare, std::int64_t) {
+    return AllText(PgExec(conn, declare + kFetchScreen).get());
+  });
 }
 
 Prepare PgCursorToLast() {

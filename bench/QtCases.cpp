@@ -1,5 +1,7 @@
 #include "bench/QtCases.h"
 
+#include <QCoreApplication>
+#include <QListWidget>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQueryModel>
@@ -85,9 +87,9 @@ Prepare ModelFullScan(Engine engine) {
   });
 }
 
-Prepare QtTables() {
-  return [](const Options& o) -> Repetition {
-    auto db = std::make_shared<QSqlDatabase>(Open(Engine::Sqlite, o, o.TablesFile()));
+Prepare QtTables(int of) {
+  return [of](const Options& o) -> Repetition {
+    auto db = std::make_shared<QSqlDatabase>(Open(Engine::Sqlite, o, o.TablesFile(of ? of : o.tables)));
     return [db](Stopwatch& sw) {
       Tally t;
       sw.Start();
@@ -95,6 +97,26 @@ Prepare QtTables() {
       for (const QString& name : tables) t.bytes += name.size();
       t.rows = tables.size();
       sw.Stop();
+      return t;
+    };
+  };
+}
+
+Prepare QtTablesList(int of) {
+  return [of](const Options& o) -> Repetition {
+    auto db = std::make_shared<QSqlDatabase>(Open(Engine::Sqlite, o, o.TablesFile(of)));
+    auto list = std::make_shared<QListWidget>();
+    list->show();
+    QCoreApplication::processEvents();
+    return [db, list](Stopwatch& sw) {
+      Tally t;
+      sw.Start();
+      QStringList names = db->tables(QSql::AllTables);
+      names.sort();
+      list->clear();
+      list->addItems(names);
+      sw.Stop();
+      t.rows = list->count();
       return t;
     };
   };

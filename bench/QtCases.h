@@ -11,7 +11,11 @@ Prepare ModelFirstScreen(Engine engine);
 Prepare ModelLastRow(Engine engine);
 // fetchMore until the end, then data() of every row.
 Prepare ModelFullScan(Engine engine);
-// QSqlDatabase::tables() of every kind, on the catalogue database.
-Prepare QtTables();
+// QSqlDatabase::tables() of every kind, on the catalogue database (of --tables
+// tables, or of `of`).
+Prepare QtTables(int of = 0);
+// The same, sorted into a QListWidget shown offscreen: what a Qt program would do
+// for the window's table list.
+Prepare QtTablesList(int of);
 
 }  // namespace bench

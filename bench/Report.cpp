@@ -91,16 +91,17 @@ double Rounded(double v, int decimals) {
   return std::round(v * scale) / scale;
 }
 
-}  // namespace
+bool EndsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
 
-bool PrintTable(const std::vector<Outcome>& outcomes) {
-  std::size_t baselines = 1;
-  for (const Outcome& o : outcomes) baselines = std::max(baselines, o.contenders.size() - (o.contenders.empty() ? 0 : 1));
-  std::vector<Row> rows{{"scenario", "cartavo"}};
-  for (std::size_t b = 1; b <= baselines; ++b) rows[0].push_back("baseline " + std::to_string(b));
-  rows[0].insert(rows[0].end(), {"ratio", "target"});
-  for (const Outcome& o : outcomes) rows.push_back(TableRow(o, baselines));
+std::string DerivedText(const std::string& name, double v) {
+  if (!std::isfinite(v)) return "-";
+  if (EndsWith(name, "_ms")) return Ms(v);
+  return Format(EndsWith(name, "_ratio") ? "%.2f" : "%.1f", v);
+}
 
+void PrintRows(const std::vector<Row>& rows) {
   std::vector<std::size_t> widths(rows[0].size(), 0);
   for (const Row& r : rows)
     for (std::size_t c = 0; c < r.size(); ++c) widths[c] = std::max(widths[c], r[c].size());
@@ -110,8 +111,44 @@ bool PrintTable(const std::vector<Outcome>& outcomes) {
       line += r[c] + (c + 1 < r.size() ? std::string(widths[c] - r[c].size() + 2, ' ') : "");
     std::printf("%s\n", line.c_str());
   }
-  std::printf("(median of the repetitions, ±half their interquartile range, growth of resident memory;"
-              " ratio: cartavo / baseline 1)\n");
+}
+
+// Cases whose figures are worked out of their contenders: a column a case, a row a figure.
+void PrintDerived(const std::vector<const Outcome*>& outcomes) {
+  std::vector<Row> rows{{"figure"}};
+  for (const Outcome* o : outcomes) {
+    const Derived figures = o->derive(*o);
+    if (rows.size() == 1)
+      for (const auto& f : figures) rows.push_back({f.first});
+    rows[0].push_back(o->key);
+    for (std::size_t i = 0; i < figures.size() && i + 1 < rows.size(); ++i)
+      rows[i + 1].push_back(o->skipped.empty() ? DerivedText(figures[i].first, figures[i].second) : "skipped");
+  }
+  PrintRows(rows);
+  std::printf("(medians in ms; ratio: cartavo / the engine's floor; growth of resident memory in MB)\n");
+}
+
+}  // namespace
+
+bool PrintTable(const std::vector<Outcome>& outcomes) {
+  std::vector<const Outcome*> derived;
+  std::vector<Outcome> plain;
+  for (const Outcome& o : outcomes) {
+    if (o.derive) derived.push_back(&o);
+    else plain.push_back(o);
+  }
+  if (!derived.empty()) PrintDerived(derived);
+  std::size_t baselines = 1;
+  for (const Outcome& o : plain) baselines = std::max(baselines, o.contenders.size() - (o.contenders.empty() ? 0 : 1));
+  std::vector<Row> rows{{"scenario", "cartavo"}};
+  for (std::size_t b = 1; b <= baselines; ++b) rows[0].push_back("baseline " + std::to_string(b));
+  rows[0].insert(rows[0].end(), {"ratio", "target"});
+  for (const Outcome& o : plain) rows.push_back(TableRow(o, baselines));
+  if (!plain.empty()) {
+    PrintRows(rows);
+    std::printf("(median of the repetitions, ±half their interquartile range, growth of resident memory;"
+                " ratio: cartavo / baseline 1)\n");
+  }
 
   bool complete = true;
   for (const Outcome& o : outcomes) {
@@ -138,6 +175,9 @@ void WriteJson(const std::vector<Outcome>& outcomes, const std::string& file) {
       s[name + "_rss_mb"] = m.figure ? QJsonValue(Rounded(m.figure->rssMb, 1)) : QJsonValue();
     }
     if (const auto r = Ratio(o)) s["ratio"] = Rounded(*r, 3);
+    if (o.derive && o.skipped.empty())
+      for (const auto& [name, v] : o.derive(o))
+        s[QString::fromStdString(name)] = std::isfinite(v) ? QJsonValue(Rounded(v, 3)) : QJsonValue();
     all[QString::fromStdString(o.key)] = s;
   }
   QFile out(QString::fromStdString(file));

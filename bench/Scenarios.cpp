@@ -4,6 +4,7 @@
 #include "bench/CartavoCases.h"
 #include "bench/PgCases.h"
 #include "bench/QtCases.h"
+#include "bench/ScaleCases.h"
 #include "bench/SqliteCases.h"
 #include "bench/UiCases.h"
 #include "bench/WindowCases.h"
@@ -12,7 +13,7 @@ namespace bench {
 
 std::vector<Scenario> AllScenarios() {
   const Engine sqlite = Engine::Sqlite, pg = Engine::Postgres;
-  return {
+  std::vector<Scenario> all{
       {"sqlite_first_screen", sqlite,
        {{"cartavo", CartavoFirstScreen(sqlite)}, {"raw", SqliteFirstScreen()}, {"qsqlquerymodel", ModelFirstScreen(sqlite)}}},
       {"sqlite_last_row", sqlite,
@@ -40,6 +41,8 @@ std::vector<Scenario> AllScenarios() {
       {"ui_thread_pg_stopped_scroll", pg, {}, true, UiStoppedScroll()},
       {"ui_thread_pg_stopped_edit", pg, {}, true, UiStoppedEdit()},
   };
+  for (Scenario& s : ScaleScenarios()) all.push_back(std::move(s));
+  return all;
 }
 
 }  // namespace bench

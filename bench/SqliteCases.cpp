@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "bench/Engines.h"
@@ -39,26 +40,55 @@ void Steps(sqlite3* db, const char* sql, Each each) {
 // Times Steps over the query on the database `file` names, opened beforehand; `each`
 // also gets the tally.
 template <class Each>
-Prepare TimedSteps(std::string (Options::*file)() const, const char* sql, Each each) {
+Prepare TimedSteps(std::function<std::string(const Options&)> file, std::string sql, Each each) {
   return [file, sql, each](const Options& o) -> Repetition {
-    auto db = Open((o.*file)());
+    auto db = Open(file(o));
     return [db, sql, each](Stopwatch& sw) {
       Tally t;
       sw.Start();
-      Steps(db.get(), sql, [&](sqlite3_stmt* st, int columns) { return each(st, columns, t); });
+      Steps(db.get(), sql.c_str(), [&](sqlite3_stmt* st, int columns) { return each(st, columns, t); });
       sw.Stop();
       return t;
     };
   };
 }
 
+std::function<std::string(const Options&)> FileOf(const BigTable& table) {
+  return [table](const Options& o) { return table.File(o); };
+}
+
+// Every row's text, to the end.
+bool Scanned(sqlite3_stmt* st, int columns, Tally& t) {
+  t.bytes += RowText(st, columns);
+  ++t.rows;
+  return true;
+}
+
+bool Screen(sqlite3_stmt* st, int columns, Tally& t) {
+  t.bytes += RowText(st, columns);
+  return ++t.rows < kScreenRows;
+}
+
 }  // namespace
 
-Prepare SqliteFirstScreen() {
-  return TimedSteps(&Options::BigFile, kBigQuery, [](sqlite3_stmt* st, int columns, Tally& t) {
-    t.bytes += RowText(st, columns);
-    return ++t.rows < kScreenRows;
-  });
+Prepare SqliteFirstScreen(const BigTable& table) {
+  return TimedSteps(FileOf(table), table.Query(Engine::Sqlite), Screen);
+}
+
+Prepare SqliteMiddleScreen(const BigTable& table) {
+  return [table](const Options& o) {
+    const std::string sql = table.Query(Engine::Sqlite) + " LIMIT " + std::to_string(kScreenRows) + " OFFSET " +
+                            std::to_string(table.Rows(o) / 2);
+    return TimedSteps(FileOf(table), sql, Screen)(o);
+  };
+}
+
+Prepare SqliteCount(const BigTable& table) {
+  return TimedSteps(FileOf(table), "SELECT count(*) FROM " + table.Name(Engine::Sqlite),
+                    [](sqlite3_stmt* st, int, Tally& t) {
+                      t.rows = sqlite3_column_int64(st, 0);
+                      return false;
+                    });
 }
 
 Prepare SqliteScanToLast() {
@@ -84,13 +114,7 @@ Prepare SqliteScanToLast() {
   };
 }
 
-Prepare SqliteFullScan() {
-  return TimedSteps(&Options::BigFile, kBigQuery, [](sqlite3_stmt* st, int columns, Tally& t) {
-    t.bytes += RowText(st, columns);
-    ++t.rows;
-    return true;
-  });
-}
+Prepare SqliteFullScan(const BigTable& table) { return TimedSteps(FileOf(table), table.Query(Engine::Sqlite), Scanned); }
 
 Prepare SqliteShellCsv() {
   return [](const Options& o) -> Repetition {
@@ -135,13 +159,9 @@ Prepare SqliteUpdates() {
   };
 }
 
-Prepare SqliteCatalogue() {
-  return TimedSteps(&Options::TablesFile, "SELECT schema, name, type FROM pragma_table_list",
-                    [](sqlite3_stmt* st, int columns, Tally& t) {
-                      t.bytes += RowText(st, columns);
-                      ++t.rows;
-                      return true;
-                    });
+Prepare SqliteCatalogue(int tables) {
+  return TimedSteps([tables](const Options& o) { return o.TablesFile(tables ? tables : o.tables); }, "SELECT schema, name, type FROM pragma_table_list",
+                    Scanned);
 }
 
 }  // namespace bench

@@ -89,17 +89,6 @@ RecordsetModel& ModelOf(DataGrid& grid) {
   return *model;
 }
 
-// Every row the grid shows has been read (asking for it, as a paint does).
-bool ScreenRead(DataGrid& grid) {
-  const int top = grid.rowAt(0);
-  if (top < 0) return true;
-  int bottom = grid.rowAt(grid.viewport()->height() - 1);
-  if (bottom < 0) bottom = grid.model()->rowCount() - 1;
-  for (int row = top; row <= bottom; ++row)
-    if (grid.model()->index(row, 0).data(RecordsetModel::NotReadRole).toBool()) return false;
-  return true;
-}
-
 void Key(DataGrid& grid, Qt::Key key) { QTest::keyClick(&grid, key, Qt::ControlModifier); }
 
 // The scroll bar from one end to the other, a position every kStepMs.

@@ -22,9 +22,9 @@ std::shared_ptr<frmMain> ConnectedWindow(const std::string& file) {
 
 }  // namespace
 
-Prepare WindowCatalogue() {
-  return [](const Options& o) -> Repetition {
-    auto w = ConnectedWindow(o.TablesFile());
+Prepare WindowCatalogue(int tables) {
+  return [tables](const Options& o) -> Repetition {
+    auto w = ConnectedWindow(o.TablesFile(tables ? tables : o.tables));
     return [w](Stopwatch& sw) {
       frmMainProbe probe(*w);
       sw.Start();

@@ -19,3 +19,18 @@ class frmMainProbe {
  private:
   frmMain& w_;
 };
+
+namespace bench {
+
+// Every row the grid shows has been read (asking for it, as a paint does).
+inline bool ScreenRead(DataGrid& grid) {
+  const int top = grid.rowAt(0);
+  if (top < 0) return true;
+  int bottom = grid.rowAt(grid.viewport()->height() - 1);
+  if (bottom < 0) bottom = grid.model()->rowCount() - 1;
+  for (int row = top; row <= bottom; ++row)
+    if (grid.model()->index(row, 0).data(RecordsetModel::NotReadRole).toBool()) return false;
+  return true;
+}
+
+}  // namespace bench

@@ -4,6 +4,7 @@
 //
 //   cartavo_bench --data DIR [--rows N] [--ui-rows N] [--tables N] [--edits N] [--budget SECONDS]
 //                 [--rounds N] [--pg-port PORT] [--json FILE] [--only KEY,KEY...]
+//                 [--scale] [--scale-max ROWS] [--make-only]
 #include <QApplication>
 
 #include <cstdio>
@@ -46,6 +47,11 @@ Command Parse(int argc, char** argv) {
       c.childName = next();
       continue;
     }
+    if (arg == "--scale" || arg == "--make-only") {
+      (arg == "--scale" ? o.scale : o.makeOnly) = true;
+      c.forwarded.push_back(arg);
+      continue;
+    }
     const std::string value = next();
     if (arg == "--data") o.dataDir = value;
     else if (arg == "--rows") o.rows = std::stoll(value);
@@ -57,6 +63,7 @@ Command Parse(int argc, char** argv) {
     else if (arg == "--pg-port") o.pgPort = value;
     else if (arg == "--json") o.json = value;
     else if (arg == "--only") o.only = Split(value);
+    else if (arg == "--scale-max") o.scaleMax = std::stoll(value);
     else throw bench::BenchError("unknown option " + arg);
     c.forwarded.insert(c.forwarded.end(), {arg, value});
   }
@@ -67,6 +74,7 @@ Command Parse(int argc, char** argv) {
 
 int RunParent(const Command& c) {
   bench::EnsureData(c.options);
+  if (c.options.makeOnly) return 0;
   const auto outcomes = bench::RunScenarios(c.options, c.forwarded);
   const bool complete = bench::PrintTable(outcomes);
   if (!c.options.json.empty()) bench::WriteJson(outcomes, c.options.json);

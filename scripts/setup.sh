@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Cartavo need.
 # Quick when nothing is missing: apt is only called for what dpkg does not report.
+#   scripts/setup.sh [PACKAGE...]   # and these packages too
 set -euo pipefail
 
 PACKAGES=(
@@ -14,6 +15,8 @@ PACKAGES=(
   python3
   clang libclang-rt-14-dev
 )
+# What one caller needs besides, e.g. bench/run --scale: its plot's matplotlib.
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
