@@ -71,26 +71,18 @@ void Connection::Execute(const std::string& commandText, long options) {
 
 std::string Connection::QuoteIdentifier(std::string_view name) const { return session()->quoteIdentifier(name); }
 
-void Connection::Interrupt() noexcept {
-  std::shared_ptr<Provider> s;
-  {
-    std::lock_guard lock(sessionMutex_);
-    s = session_;
-  }
-  if (s)
-    s->interrupt();
-  else
-    openInterrupted_ = true;
-}
+void Connection::Interrupt() noexcept { Stop(&Provider::interrupt); }
 
-void Connection::Abandon() noexcept {
+void Connection::Abandon() noexcept { Stop(&Provider::abandon); }
+
+void Connection::Stop(void (Provider::*how)() noexcept) noexcept {
   std::shared_ptr<Provider> s;
   {
     std::lock_guard lock(sessionMutex_);
     s = session_;
   }
   if (s)
-    s->abandon();
+    ((*s).*how)();
   else
     openInterrupted_ = true;
 }

@@ -49,6 +49,8 @@ class Connection {
  private:
   ProviderLookup providers_;
   std::string connectionString_;
+  // Interrupt and Abandon: the session's, or the opening's when there is none yet.
+  void Stop(void (Provider::*how)() noexcept) noexcept;
   mutable std::mutex sessionMutex_;  // Interrupt reads session_ from other threads
   std::shared_ptr<Provider> session_;
   std::atomic<bool> openInterrupted_{false};  // Interrupt while Open has no session yet
