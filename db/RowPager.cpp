@@ -125,22 +125,23 @@ RowPager::Page* RowPager::load(std::int64_t row) {
 }
 
 bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {
-  const RowKey* key = nullptr;
+  std::optional<RowKey> key;
   std::int64_t anchor = -1;
   const auto it = anchors_.lower_bound(span.begin);
   if (source_.keyWidth() > 0 && it != anchors_.begin()) {
     anchor = std::prev(it)->first;
-    key = &std::prev(it)->second;
+    key = std::prev(it)->second;
   }
+  std::int64_t skip = span.begin - 1 - anchor;
+  if (!seek(key, false, skip, span.begin - 1)) return false;
   bool cut = false;
-  source_.load(key, false, span.begin - 1 - anchor, span.end - span.begin, buf, [&] {
+  source_.load(key ? &*key : nullptr, false, skip, span.end - span.begin, buf, [&] {
     cut = buf.bytes > pageBytes() && span.begin + buf.rows() > row;
     return !cut;
   });
   // The end was met. A read that skipped rows and found none tells only that the end
   // lies somewhere before the span, not where.
-  const bool skipped = span.begin - 1 - anchor > 0;
-  if (!cut && buf.rows() < span.end - span.begin && (buf.rows() > 0 || !skipped)) size_ = span.begin + buf.rows();
+  if (!cut && buf.rows() < span.end - span.begin && (buf.rows() > 0 || skip == 0)) size_ = span.begin + buf.rows();
   return span.begin + buf.rows() > row;
 }
 
@@ -148,10 +149,12 @@ bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {
 // downwards and put back in order.
 bool RowPager::readBackward(Span span, std::int64_t row, PageBuffer& buf) {
   const auto it = anchors_.lower_bound(span.end);
-  const RowKey* key = it != anchors_.end() ? &it->second : nullptr;
-  const std::int64_t anchor = it != anchors_.end() ? it->first : *size_;
+  std::optional<RowKey> key;
+  if (it != anchors_.end()) key = it->second;
+  std::int64_t skip = (it != anchors_.end() ? it->first : *size_) - span.end;
+  if (!seek(key, true, skip, span.end)) return false;
   bool cut = false;
-  source_.load(key, true, anchor - span.end, span.end - span.begin, buf, [&] {
+  source_.load(key ? &*key : nullptr, true, skip, span.end - span.begin, buf, [&] {
     cut = buf.bytes > pageBytes() && span.end - buf.rows() <= row;
     return !cut;
   });
@@ -163,6 +166,20 @@ bool RowPager::readBackward(Span span, std::int64_t row, PageBuffer& buf) {
   for (std::int64_t i = 0; i < rows / 2; ++i)
     std::swap_ranges(buf.cells.begin() + i * width_, buf.cells.begin() + (i + 1) * width_,
                      buf.cells.begin() + (rows - 1 - i) * width_);
+  return true;
+}
+
+// A skip longer than kSeekRows from `key` (none: the start, or the end descending)
+// is made by the key columns alone; the row reached, `reached`, becomes an anchor and
+// the read starts right after it. False when there is no such row.
+bool RowPager::seek(std::optional<RowKey>& key, bool descending, std::int64_t& skip, std::int64_t reached) {
+  if (skip <= kSeekRows || source_.keyWidth() == 0) return true;
+  PageBuffer one(source_.keyWidth());
+  source_.load(key ? &*key : nullptr, descending, skip - 1, 1, one, [] { return true; });
+  if (one.rows() == 0) return false;
+  key = RowKey(one.cells.begin(), one.cells.begin() + one.width);
+  remember(reached, one.cells.data());
+  skip = 0;
   return true;
 }
 
@@ -219,7 +236,7 @@ bool RowPager::learn() {
   const int keys = source_.keyWidth();
   if (keys == 0 || !size_) return false;
   const std::int64_t every = std::max<std::int64_t>(kMaxRows, *size_ / (kMaxAnchors / 2));
-  PageBuffer one(width_);
+  PageBuffer one(keys);
   source_.load(learnedTo_ < 0 ? nullptr : &learnedKey_, false, every - 1, 1, one, [] { return true; });
   if (one.rows() == 0) return false;
   learnedTo_ += every;

@@ -7,7 +7,9 @@
 // (keyWidth() > 0), a page starts after or before a known row's key (an anchor:
 // the first and last row of every page read, kept sparse), skipping only the rows
 // between the nearest anchor and the page; the end of the result is an anchor
-// too once the size is known, so the last row costs a count plus one page. Without
+// too once the size is known, so the last row costs a count plus one page. A long
+// skip first finds the key of the row before the page by the key columns alone,
+// which an index answers without reading the rows skipped. Without
 // a key a page is an OFFSET from the start. Reading forward row after row doubles
 // the page size up to kMaxRows, so a full scan costs few statements. Positions are
 // those of the reading: rows that others insert or delete meanwhile may shift them.
@@ -53,7 +55,8 @@ class PageSource {
   // Appends up to `limit` rows, skipping `offset` rows first: from the first row
   // (the last when descending), or from the row after (before) `key` when given.
   // After each row it asks `more` whether to go on. Rows are appended in reading
-  // order (descending rows from the end).
+  // order (descending rows from the end). A buffer as wide as the key wants only the
+  // key cells.
   virtual void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                     PageBuffer& out, const std::function<bool()>& more) = 0;
   // The number of rows when the engine can count them without transferring them.
@@ -67,6 +70,8 @@ class KeysetPages : public PageSource {
   int keyWidth() const final { return static_cast<int>(keys_.size()); }
 
  protected:
+  // A buffer as wide as the key asks for the key columns alone.
+  bool keysOnly(const PageBuffer& out) const { return out.width == keyWidth(); }
   // table: qualified and quoted; keys: SQL of the key columns, read first, then *.
   KeysetPages(std::string table, std::vector<std::string> keys) : table_(std::move(table)), keys_(std::move(keys)) {}
   const std::string& table() const { return table_; }
@@ -90,6 +95,8 @@ class RowPager {
   static constexpr std::size_t kCacheBytes = 8u << 20;
   static constexpr std::size_t kMaxPages = 48;
   static constexpr std::size_t kMaxAnchors = 4096;
+  // Past this many rows a skip is made first by the key columns alone.
+  static constexpr std::int64_t kSeekRows = kMaxRows;
 
   RowPager(PageSource& source, int width);
   ~RowPager();
@@ -110,7 +117,7 @@ class RowPager {
   void drop(std::int64_t row);
   // Once the size is known, learns the key of the row a stretch after the last one so
   // learned: one statement that seeks that key and skips the stretch inside the
-  // engine, transferring one row. Learned from start to end, anchors are then no
+  // engine, transferring one key. Learned from start to end, anchors are then no
   // further apart than kMaxRows or a 2048th of the rows, and any jump skips no more.
   // False once the end is met, and without a key or a size.
   bool learn();
@@ -124,6 +131,7 @@ class RowPager {
   Span plan(std::int64_t row) const;
   bool readForward(Span span, std::int64_t row, PageBuffer& buf);
   bool readBackward(Span span, std::int64_t row, PageBuffer& buf);
+  bool seek(std::optional<RowKey>& key, bool descending, std::int64_t& skip, std::int64_t reached);
   Page* keep(std::int64_t first, PageBuffer&& buf);
   void remember(std::int64_t row, const Value* cells);
   void evict();

@@ -235,7 +235,7 @@ std::string MatchText(const Dialect& d, const OptimisticUpdate& u) {
 }
 
 std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
-                           bool fromKey, bool descending, std::string_view limits) {
+                           bool fromKey, bool descending, std::string_view limits, bool keysOnly) {
   auto joined = [&](std::string_view suffix) {
     std::string text;
     for (const auto& k : keys) text += (text.empty() ? "" : ", ") + k + std::string(suffix);
@@ -243,7 +243,7 @@ std::string KeysetPageText(const Dialect& d, const std::string& table, const std
   };
   // A bare * after another item is refused by MySQL and MariaDB, and SQLite takes
   // no schema before ".*": the star is the alias's.
-  std::string sql = "SELECT " + joined("") + ", cartavo_t.* FROM " + table + " AS cartavo_t";
+  std::string sql = "SELECT " + joined("") + (keysOnly ? "" : ", cartavo_t.*") + " FROM " + table + " AS cartavo_t";
   if (fromKey) {
     std::string marks;
     for (std::size_t i = 0; i < keys.size(); ++i) marks += (i ? ", " : "") + Placeholder(d, static_cast<int>(i) + 1);

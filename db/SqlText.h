@@ -88,9 +88,10 @@ std::string MatchText(const Dialect& d, const OptimisticUpdate& u);
 
 // SELECT k1, ..., cartavo_t.* FROM <table> AS cartavo_t [WHERE (k1, ...) > (p, ...)] ORDER BY k1, ... <limits>:
 // a page of a table in key order, after the key bound (before it, descending) when
-// fromKey is set.
+// fromKey is set. keysOnly selects the key columns alone, which an index answers
+// without reading the rows.
 std::string KeysetPageText(const Dialect& d, const std::string& table, const std::vector<std::string>& keys,
-                           bool fromKey, bool descending, std::string_view limits);
+                           bool fromKey, bool descending, std::string_view limits, bool keysOnly = false);
 
 // SELECT c1, ... FROM <table> WHERE k1 = p AND ...: one row by its key.
 std::string SelectByKeyText(const Dialect& d, const std::string& table, const std::vector<std::string>& columns,

@@ -39,7 +39,7 @@ KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
   const std::string sql = sql::KeysetPageText(session_->info().dialect, table(), keys(), key != nullptr, descending,
-                                              Limits(limit, offset));
+                                              Limits(limit, offset), keysOnly(out));
   StmtHandle st = session_->statement();
   Parameters params;
   if (key)

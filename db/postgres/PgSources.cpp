@@ -47,7 +47,9 @@ void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset,
   if (key)
     for (const Value& v : *key) params.push_back(AsParam(v));
   ResultPtr rows = session_->run(
-      sql::KeysetPageText(sql::kPostgres, table(), keys(), key != nullptr, descending, Limits(limit, offset)), params);
+      sql::KeysetPageText(sql::kPostgres, table(), keys(), key != nullptr, descending, Limits(limit, offset),
+                          keysOnly(out)),
+      params);
   ReadRows(rows.get(), out, more);
 }
 

@@ -36,17 +36,18 @@ void ReadRows(const Session& s, sqlite3_stmt* st, PageBuffer& out, const std::fu
 KeysetSource::KeysetSource(std::shared_ptr<Session> session, std::string table, std::vector<std::string> keys)
     : KeysetPages(std::move(table), std::move(keys)), session_(std::move(session)) {}
 
-sqlite3_stmt* KeysetSource::statement(bool fromKey, bool descending) {
-  Statement& st = pages_[(fromKey ? 2 : 0) + (descending ? 1 : 0)];
+sqlite3_stmt* KeysetSource::statement(bool keysOnly, bool fromKey, bool descending) {
+  Statement& st = pages_[(keysOnly ? 4 : 0) + (fromKey ? 2 : 0) + (descending ? 1 : 0)];
   if (st) return st.get();
-  st = session_->prepare(sql::KeysetPageText(sql::kSqlite, table(), keys(), fromKey, descending, " LIMIT ? OFFSET ?"));
+  st = session_->prepare(
+      sql::KeysetPageText(sql::kSqlite, table(), keys(), fromKey, descending, " LIMIT ? OFFSET ?", keysOnly));
   return st.get();
 }
 
 void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit,
                         PageBuffer& out, const std::function<bool()>& more) {
   session_->db();
-  sqlite3_stmt* st = statement(key != nullptr, descending);
+  sqlite3_stmt* st = statement(keysOnly(out), key != nullptr, descending);
   ResetOnExit reset(st);
   int i = 1;
   if (key)

@@ -19,10 +19,10 @@ class KeysetSource : public KeysetPages {
   std::optional<std::int64_t> count() override;
 
  private:
-  sqlite3_stmt* statement(bool fromKey, bool descending);
+  sqlite3_stmt* statement(bool keysOnly, bool fromKey, bool descending);
 
   std::shared_ptr<Session> session_;
-  Statement pages_[4];  // [fromKey][descending], prepared on first use
+  Statement pages_[8];  // [keysOnly][fromKey][descending], prepared on first use
   Statement count_;
 };
 
