@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -168,6 +169,12 @@ TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
   const auto all = rows();
   ASSERT_EQ(all.size(), 310u);
   for (int t = 0; t < 300; ++t) ASSERT_EQ(all[static_cast<std::size_t>(t) + 6], "temp.t" + std::to_string(1000 + t) + " TABLE");
+
+  // A virtual table's shadow tables are the engine's own.
+  conn_.Execute("CREATE VIRTUAL TABLE aux.f USING fts5(t)");
+  const auto shadows = rows();
+  EXPECT_EQ(std::count(shadows.begin(), shadows.end(), "aux.f TABLE"), 1);
+  EXPECT_EQ(std::count(shadows.begin(), shadows.end(), "aux.f_data SYSTEM TABLE"), 1);
 }
 
 TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
