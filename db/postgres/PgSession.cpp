@@ -84,6 +84,7 @@ void Session::close() noexcept {
     cancel_.reset();
   }
   conn_.reset();
+  ahead_.reset();
   lost_ = false;
 }
 
@@ -96,7 +97,8 @@ void Session::requireUsable() const {
                      "La connessione al server PostgreSQL è stata persa: chiudere e riaprire la connessione");
 }
 
-bool Session::inTransaction() const { return PQtransactionStatus(conn_.get()) != PQTRANS_IDLE; }
+// A statement sent ahead keeps the status busy, and is only ever sent outside one.
+bool Session::inTransaction() const { return !ahead_ && PQtransactionStatus(conn_.get()) != PQTRANS_IDLE; }
 
 void Session::interrupt() noexcept {
   std::shared_ptr<PGcancel> cancel;
@@ -115,30 +117,58 @@ bool Session::cancelIgnored() const {
   return interrupted_ && std::chrono::steady_clock::now() - interruptedAt_ >= kCancelGrace;
 }
 
-ResultPtr Session::run(const std::string& sql, const std::vector<Param>& params) {
+// Every call starts here: the result of a statement sent ahead is nobody's any more,
+// and its failure neither, unless it lost the session.
+void Session::begin() {
+  settle();
   requireUsable();
-  std::vector<const char*> values;
-  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
   interrupted_ = false;
   started_ = std::chrono::steady_clock::now();
-  if (!PQsendQueryParams(conn_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr,
-                         values.data(), nullptr, nullptr, 0))
-    failLost();
+}
+
+void Session::settle() {
+  if (!ahead_) return;
+  ahead_.reset();
+  try {
+    collect();
+  } catch (const DbError&) {
+    if (lost_ || PQstatus(conn_.get()) == CONNECTION_BAD) throw;
+  }
+}
+
+bool Session::send(const std::string& sql, const std::vector<Param>& params) {
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  return PQsendQueryParams(conn_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                           nullptr, nullptr, 0) != 0;
+}
+
+ResultPtr Session::run(const std::string& sql, const std::vector<Param>& params) {
+  if (ahead_ && ahead_->sql == sql && ahead_->params == params) {
+    ahead_.reset();
+    requireUsable();
+    return collect();
+  }
+  begin();
+  if (!send(sql, params)) failLost();
   return collect();
 }
 
+void Session::sendAhead(const std::string& sql, std::vector<Param> params) {
+  begin();
+  if (inTransaction()) return;
+  if (!send(sql, params)) failLost();
+  ahead_ = Ahead{sql, std::move(params)};
+}
+
 void Session::runAll(const std::string& sql) {
-  requireUsable();
-  interrupted_ = false;
-  started_ = std::chrono::steady_clock::now();
+  begin();
   if (!PQsendQuery(conn_.get(), sql.c_str())) failLost();
   collect();
 }
 
 ResultPtr Session::describe(const std::string& sql) {
-  requireUsable();
-  interrupted_ = false;
-  started_ = std::chrono::steady_clock::now();
+  begin();
   if (!PQsendPrepare(conn_.get(), "", sql.c_str(), 0, nullptr)) failLost();
   collect();
   if (!PQsendDescribePrepared(conn_.get(), "")) failLost();

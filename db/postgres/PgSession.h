@@ -52,6 +52,10 @@ class Session {
   void runAll(const std::string& sql);
   // The columns the statement would return, without running it.
   ResultPtr describe(const std::string& sql);
+  // Sends a statement ahead, outside a transaction only: the next run() of the same
+  // text and parameters takes its result, the server having worked on it while the
+  // caller read the last one. Any other call reads it first and drops it.
+  void sendAhead(const std::string& sql, std::vector<Param> params);
 
   // Thread-safe: asks the server to cancel the running command.
   void interrupt() noexcept;
@@ -61,6 +65,9 @@ class Session {
 
  private:
   void awaitConnection(const ConnInfo& info, const std::atomic<bool>& interrupted);
+  void begin();
+  void settle();
+  bool send(const std::string& sql, const std::vector<Param>& params);
   void setUp();
   ResultPtr collect();
   void awaitInput();
@@ -81,6 +88,11 @@ class Session {
   std::chrono::steady_clock::time_point started_;
   int commandTimeout_ = 0;
   bool lost_ = false;
+  struct Ahead {
+    std::string sql;
+    std::vector<Param> params;
+  };
+  std::optional<Ahead> ahead_;  // sent, its result not read yet
 };
 
 }  // namespace db::pg

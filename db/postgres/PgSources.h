@@ -20,6 +20,8 @@ class KeysetSource : public KeysetPages {
   std::optional<std::int64_t> count() override;
 
  private:
+  void readOn(const PGresult* rows, std::int64_t limit);
+
   std::shared_ptr<Session> session_;
 };
 

@@ -337,6 +337,12 @@ TEST_P(ProviderBehaviour, MillionRowsOpenWithoutReadingThemAll) {
   EXPECT_FALSE(rs->TryAbsolutePosition(kRows * 2));
   EXPECT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(kRows / 2)) << "a miss moved the row";
   EXPECT_LT(rs->RowsRead(), 2000) << "reaching far rows read the rows in between";
+
+  // Read on for pages of the largest size, a command between two of them.
+  for (std::int64_t id = kRows / 2; id < kRows / 2 + 40000; ++id, rs->MoveNext()) {
+    ASSERT_EQ(rs->Fields().Item("id").GetValue().ToText(), std::to_string(id));
+    if (id == kRows / 2 + 30000) conn_.Execute("UPDATE " + Q(big) + " SET name = 'x' WHERE id = 1");
+  }
 }
 
 TEST_P(ProviderBehaviour, EditsAreWrittenBackAndCanBeCancelled) {
