@@ -104,6 +104,7 @@ PageBuffer RowPager::buffer(std::int64_t rows) {
 }
 
 RowPager::Page* RowPager::load(std::int64_t row) {
+  const bool readingOn = row == lastEnd_;
   const Span span = plan(row);
   PageBuffer buf = buffer(span.end - span.begin);
   bool backward = false;
@@ -121,7 +122,15 @@ RowPager::Page* RowPager::load(std::int64_t row) {
   }
   const bool ok = readForward(span, row, buf);
   Page* page = buf.rows() > 0 ? keep(span.begin, std::move(buf)) : nullptr;
+  if (ok && readingOn && (page->rows >= kMaxRows / 2 || page->bytes >= pageBytes() / 2)) readAhead();
   return ok ? page : nullptr;
+}
+
+// A long read goes on: the next page is planned now, for the source to start on.
+void RowPager::readAhead() {
+  const Span next = plan(lastEnd_);
+  const auto anchor = anchors_.find(lastEnd_ - 1);
+  if (next.end > next.begin && anchor != anchors_.end()) source_.readAhead(anchor->second, next.end - next.begin);
 }
 
 bool RowPager::readForward(Span span, std::int64_t row, PageBuffer& buf) {

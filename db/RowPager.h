@@ -61,6 +61,9 @@ class PageSource {
                     PageBuffer& out, const std::function<bool()>& more) = 0;
   // The number of rows when the engine can count them without transferring them.
   virtual std::optional<std::int64_t> count() { return std::nullopt; }
+  // A long read goes on: the next load is likely to be `limit` rows after `key`, and a
+  // source may start on it now.
+  virtual void readAhead(const RowKey& /*key*/, std::int64_t /*limit*/) {}
 };
 
 // A table read in the order of a key: every page is one indexed range query, so
@@ -131,6 +134,7 @@ class RowPager {
   Span plan(std::int64_t row) const;
   bool readForward(Span span, std::int64_t row, PageBuffer& buf);
   bool readBackward(Span span, std::int64_t row, PageBuffer& buf);
+  void readAhead();
   bool seek(std::optional<RowKey>& key, bool descending, std::int64_t& skip, std::int64_t reached);
   Page* keep(std::int64_t first, PageBuffer&& buf);
   void remember(std::int64_t row, const Value* cells);

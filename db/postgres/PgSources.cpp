@@ -51,16 +51,14 @@ void KeysetSource::load(const RowKey* key, bool descending, std::int64_t offset,
                           keysOnly(out)),
       params);
   ReadRows(rows.get(), out, more);
-  if (!descending && !keysOnly(out) && limit >= RowPager::kMaxRows && out.rows() == limit) readOn(rows.get(), limit);
 }
 
-// A long read goes on page after page: the next one is asked for now, from the last
-// key, and the server reads it while these rows are used.
-void KeysetSource::readOn(const PGresult* rows, std::int64_t limit) {
-  std::vector<Param> key;
-  for (int c = 0; c < keyWidth(); ++c) key.push_back(AsParam(Cell(rows, PQntuples(rows) - 1, c)));
+// The server reads the next page while the rows of this one are used.
+void KeysetSource::readAhead(const RowKey& key, std::int64_t limit) {
+  std::vector<Param> params;
+  for (const Value& v : key) params.push_back(AsParam(v));
   session_->sendAhead(sql::KeysetPageText(sql::kPostgres, table(), keys(), true, false, Limits(limit, 0)),
-                      std::move(key));
+                      std::move(params));
 }
 
 std::optional<std::int64_t> KeysetSource::count() {

@@ -18,10 +18,9 @@ class KeysetSource : public KeysetPages {
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override;
   std::optional<std::int64_t> count() override;
+  void readAhead(const RowKey& key, std::int64_t limit) override;
 
  private:
-  void readOn(const PGresult* rows, std::int64_t limit);
-
   std::shared_ptr<Session> session_;
 };
 

@@ -22,6 +22,8 @@ class MemorySource final : public PageSource {
   int keyWidth() const override { return keys_; }
   void load(const RowKey* key, bool descending, std::int64_t offset, std::int64_t limit, PageBuffer& out,
             const std::function<bool()>& more) override {
+    if (key && announced && *key == announced->first && offset == 0 && limit == announced->second) ++taken;
+    announced.reset();
     const std::int64_t step = descending ? -1 : 1;
     std::int64_t i = key ? (*key)[0].Get<std::int64_t>() / 10 + step : (descending ? rows - 1 : 0);
     (out.width == 1 ? keysSkipped : skipped) += offset;
@@ -35,11 +37,17 @@ class MemorySource final : public PageSource {
     }
   }
   std::optional<std::int64_t> count() override { return claimed ? claimed : std::optional(rows); }
+  void readAhead(const RowKey& key, std::int64_t limit) override {
+    announced = {key, limit};
+    ++announcements;
+  }
 
   std::int64_t rows;
   std::optional<std::int64_t> claimed;  // a count that others' deletes made stale
   std::int64_t skipped = 0;      // rows skipped whole
   std::int64_t keysSkipped = 0;  // by their keys alone
+  std::optional<std::pair<RowKey, std::int64_t>> announced;  // by readAhead()
+  int announcements = 0, taken = 0;
 
  private:
   int keys_;
@@ -58,6 +66,8 @@ TEST(RowPager, EveryRowIsAtItsPlaceWhateverTheOrderOfTheMoves) {
     MemorySource source(kRows, keys);
     RowPager pager(source, 2);
     for (std::int64_t row = 0; row < kRows; ++row) ExpectRow(pager, row);
+    EXPECT_EQ(source.taken, source.announcements) << "a page read ahead is not the one read next";
+    EXPECT_GT(source.taken, keys ? 3 : -1);
     EXPECT_FALSE(pager.fetch(kRows));
     EXPECT_EQ(pager.knownSize(), kRows) << "the short last page tells the size";
     std::mt19937 random(7);
