@@ -592,6 +592,10 @@ void DataGrid::EditorOpened(CellEditor* editor) {
   editor->setGridActions({copy_, export_, refresh_});
 }
 
+void DataGrid::EditorReleased(QWidget* editor) {
+  if (editor == editor_) editor_ = nullptr;
+}
+
 bool DataGrid::EditorKey(CellEditor& editor, const QKeyEvent& key) {
   const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
   switch (key.key()) {

@@ -113,6 +113,7 @@ class DataGrid : public QTableView {
   void SetUpLook();
   void SetUpHeaders();
   void EditorOpened(CellEditor* editor);
+  void EditorReleased(QWidget* editor);
   // Keys that move between cells or leave the grid; false lets the editor have it.
   bool EditorKey(CellEditor& editor, const QKeyEvent& key);
   void MoveTo(CursorAction action, Qt::KeyboardModifiers modifiers);

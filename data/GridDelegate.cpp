@@ -35,6 +35,11 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
   return editor;
 }
 
+void GridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+  grid_->EditorReleased(editor);
+  QStyledItemDelegate::destroyEditor(editor, index);
+}
+
 void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* e = qobject_cast<CellEditor*>(editor);
   if (!e) return;

@@ -17,6 +17,8 @@ class GridDelegate final : public QStyledItemDelegate {
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  // Qt lets go of an editor itself where its cell has gone: the grid forgets it then.
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
   // Writes only what the user changed, then shows what is stored.
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
