@@ -160,7 +160,7 @@ Prepare SqliteUpdates() {
 }
 
 Prepare SqliteCatalogue(int tables) {
-  return TimedSteps([tables](const Options& o) { return o.TablesFile(tables ? tables : o.tables); }, "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view')",
+  return TimedSteps([tables](const Options& o) { return o.TablesFile(tables ? tables : o.tables); }, "SELECT schema, name, type FROM pragma_table_list",
                     Scanned);
 }
 
