@@ -41,6 +41,12 @@ struct TestSql {
   std::vector<TypeCase> types;
   std::string withoutRowid = {};          // ends a table that pages by its declared key
   std::string schemaOfNewTables = {};     // TABLE_SCHEMA of a table created without schema
+  // Kinds of the engine's own: a statement that makes the table (or none: the
+  // engine's), its name and its TABLE_TYPE.
+  struct Kind {
+    std::string make, name, type;
+  };
+  std::vector<Kind> kinds = {};
   // Fills table(id, name) with ids 1..n and some text, quickly.
   std::function<std::string(const std::string& table, std::int64_t n)> fillRows;
   std::string missingTableSays;  // the start of the engine's error for a missing table
@@ -142,6 +148,8 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
 TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
   const std::string odd = Make("TABLE", "a b 'q\" è", "(x INTEGER)");
   const std::string view = Make("VIEW", "v", "AS SELECT id FROM " + Q(Table("t", 0)));
+  for (const auto& kind : Sql().kinds)
+    if (!kind.make.empty()) conn_.Execute(kind.make);
 
   auto rs = conn_.OpenSchema(adSchemaTables);
   std::map<std::string, std::string> seen;
@@ -150,11 +158,11 @@ TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
   for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
     auto text = [&](const char* column) { return rs->Fields().Item(column).GetValue().ToText(); };
     const std::string name = text("TABLE_NAME"), schema = text("TABLE_SCHEMA");
-    if (text("TABLE_TYPE").starts_with("SYSTEM ")) {
+    seen[name] = text("TABLE_TYPE");
+    if (seen[name].starts_with("SYSTEM ")) {
       if (system.empty()) system = (schema.empty() ? "" : Q(schema) + ".") + Q(name);
       continue;
     }
-    seen[name] = text("TABLE_TYPE");
     catalogs.insert(text("TABLE_CATALOG"));
     EXPECT_TRUE(name != odd || schema == Sql().schemaOfNewTables) << schema;
   }
@@ -162,6 +170,7 @@ TEST_P(ProviderBehaviour, SchemaListsTablesViewsAndOddNames) {
   EXPECT_EQ(seen[odd], "TABLE");
   EXPECT_EQ(seen[view], "VIEW");
   EXPECT_EQ(catalogs.size(), 1u);
+  for (const auto& kind : Sql().kinds) EXPECT_EQ(seen[kind.name], kind.type) << kind.name;
   if (!system.empty()) Recordset().Open("SELECT * FROM " + system, conn_);
   EXPECT_DB_ERROR(conn_.OpenSchema(4), adErrFeatureNotAvailable);
 }
@@ -633,6 +642,10 @@ const TestSql kPgSql{
           return types;
         }(),
     .schemaOfNewTables = "public",
+    .kinds = {{"CREATE MATERIALIZED VIEW cv_m AS SELECT 1 AS x", "cv_m", "MATERIALIZED VIEW"},
+              {"CREATE TEMP TABLE cv_tmp (x int)", "cv_tmp", "LOCAL TEMPORARY"},
+              {"", "pg_class", "SYSTEM TABLE"},
+              {"", "tables", "SYSTEM VIEW"}},  // information_schema's
     .fillRows = PgFill,
     .missingTableSays = "[42P01] ERROR: relation \"cv_missing_table\" does not exist",
     .missingTableNumber = adErrProviderFailed,
@@ -683,6 +696,7 @@ const TestSql kOdbcSqliteSql{
 const TestSql kOdbcPgSql = [] {
   TestSql sql = kPgSql;
   sql.types = kPgTypes;
+  sql.kinds.clear();  // psqlODBC lists a MATVIEW, no temporary tables nor the system's
   sql.missingTableSays = "[42P01] ";
   sql.missingTableNumber = 1;
   return sql;
