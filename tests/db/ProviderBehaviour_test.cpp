@@ -314,7 +314,7 @@ TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
   const DbError twice = Failure([&] { conn_.Execute("INSERT INTO " + Q(t) + " (id, name) VALUES (1, 'x')"); });
   EXPECT_EQ(twice.Kind(), twice.SqlState() == "HY000" ? ErrorKind::Other : ErrorKind::Constraint)
       << twice.Description();
-  EXPECT_DB_ERROR(conn_.Execute("  \n -- nothing\n"), adErrNoCommand);
+  EXPECT_DB_ERROR(conn_.Execute("  \n -- nothing;\n ;/**/"), adErrNoCommand);
   EXPECT_DB_ERROR(conn_.Execute(""), adErrNoCommand);
 }
 

@@ -185,7 +185,8 @@ TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
 
   const std::pair<const char*, std::size_t> queries[] = {
       {"PRAGMA table_info(t)", 2}, {"SELECT n FROM t -- the names", 2}, {"SELECT n FROM t /* open", 2},
-      {"WITH x AS (SELECT n FROM t) SELECT * FROM x;;", 2}, {"SELECT * FROM t WHERE 0", 0}};
+      {"WITH x AS (SELECT n FROM t) SELECT * FROM x;;", 2}, {"SELECT * FROM t WHERE n <> ';' -- c", 2},
+      {"SELECT * FROM t WHERE 0", 0}};
   for (const auto& [sql, rows] : queries) {
     rs.Open(sql, conn_);
     std::size_t seen = 0;
