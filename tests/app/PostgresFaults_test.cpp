@@ -11,9 +11,9 @@
 #include <csignal>
 #include <memory>
 
-#include "db/providers/BuiltInProviders.h"
 #include "operations/ProgressDialog.h"
 #include "tests/data/GridDriver.h"
+#include "tests/db/OwnConnection.h"
 
 namespace {
 
@@ -22,12 +22,6 @@ struct Stopped {
   ~Stopped() { ::kill(pid, SIGCONT); }
   pid_t pid;
 };
-
-std::string Scalar(db::Connection& conn, const std::string& sql) {
-  db::Recordset rs;
-  rs.Open(sql, conn);
-  return rs.Fields().Item(0L).GetValue().ToText();
-}
 
 pid_t BackendOf(db::Connection& admin, const QString& name) {
   return static_cast<pid_t>(
@@ -41,13 +35,11 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const QString name = "guasti_" + QString::number(QCoreApplication::applicationPid());
   const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name;
-  db::Connection admin{db::BuiltInProvider};
-  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-  admin.Open();
+  const auto admin = OwnConnection(qgetenv("CARTAVO_TEST_PG").toStdString());
   GridDriver d;
   d.w->Conne(text, "", "");
   d.NewLog();
-  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
+  auto stopped = std::make_unique<Stopped>(BackendOf(*admin, name));
   AnnullaAt(*d.w, 900);
   d.RunSql("SELECT 1");
   const auto log = d.NewLog();
@@ -62,7 +54,7 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text + "_2", "", "");
   d.NewLog();
-  stopped = std::make_unique<Stopped>(BackendOf(admin, name + "_2"));
+  stopped = std::make_unique<Stopped>(BackendOf(*admin, name + "_2"));
   AnnullaAt(*d.w, 900);
   AnnullaAt(*d.w, 2100);
   d.RunSql("SELECT 1");
@@ -80,28 +72,26 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
 TEST(PostgresFaults, AWriteToAStoppedServerWaitsWithoutFreezing) {
   if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const QString name = "fermo_" + QString::number(QCoreApplication::applicationPid());
-  db::Connection admin{db::BuiltInProvider};
-  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-  admin.Open();
-  admin.Execute("DROP TABLE IF EXISTS " + name.toStdString() + "; CREATE TABLE " + name.toStdString() +
+  const auto admin = OwnConnection(qgetenv("CARTAVO_TEST_PG").toStdString());
+  admin->Execute("DROP TABLE IF EXISTS " + name.toStdString() + "; CREATE TABLE " + name.toStdString() +
                 " (id int PRIMARY KEY, v text); INSERT INTO " + name.toStdString() + " VALUES (1, 'prima'), (2, 'x')");
   GridDriver d;
   d.w->Conne(qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name, "", "");
   d.probe.LeggiDati("SELECT * FROM " + name);
   d.Open(0, 1);
   d.Type("dopo");
-  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
+  auto stopped = std::make_unique<Stopped>(BackendOf(*admin, name));
   QTest::keyClick(d.Editor(), Qt::Key_Down);
   QTest::qWait(300);
   const QModelIndex cell = d.model()->index(0, 1);
   EXPECT_TRUE(cell.data(RecordsetModel::PendingRole).toBool());
   EXPECT_EQ(cell.data().toString(), "dopo");
-  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "prima");
+  EXPECT_EQ(Scalar(*admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "prima");
   stopped.reset();
   EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
   EXPECT_FALSE(cell.data(RecordsetModel::PendingRole).toBool());
-  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "dopo");
-  admin.Execute("DROP TABLE " + name.toStdString());
+  EXPECT_EQ(Scalar(*admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "dopo");
+  admin->Execute("DROP TABLE " + name.toStdString());
 }
 
 // Accepts connections in the kernel and never says a word.

@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "db/providers/BuiltInProviders.h"
-#include "db/Connection.h"
 #include "tests/data/GridDriver.h"
+#include "tests/db/OwnConnection.h"
 
 namespace {
 
@@ -79,20 +78,14 @@ TEST(OddNames, OnSqlite) {
 TEST(OddNames, OnPostgres) {
   const QByteArray server = qgetenv("CARTAVO_TEST_PG");
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
-  db::Connection other(db::BuiltInProvider);
-  other.ConnectionString(server.toStdString());
-  other.Open();
+  const auto other = OwnConnection(server.toStdString());
   const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());
-  other.Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
+  other->Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
                 Quoted(kTables[0]).toStdString() + " (solo integer)");
-  const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other.Execute(sql.toStdString()); },
-                  [&](const QString& sql) {
-                    db::Recordset rs;
-                    rs.Open(sql.toStdString(), other);
-                    return QString::fromStdString(rs.Fields().Item(0L).GetValue().ToText());
-                  }};
+  const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other->Execute(sql.toStdString()); },
+                  [&](const QString& sql) { return QString::fromStdString(Scalar(*other, sql.toStdString())); }};
   ExpectOddNamesWork(pg);
-  other.Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
+  other->Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
                 Quoted(kTables[0]).toStdString());
 }
 

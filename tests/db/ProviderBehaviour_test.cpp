@@ -21,6 +21,7 @@
 #include "db/Recordset.h"
 #include "db/RowPager.h"
 #include "tests/Scratch.h"
+#include "tests/db/OwnConnection.h"
 #include "tests/db/Failure.h"
 
 namespace db {
@@ -125,19 +126,8 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
     return rs;
   }
 
-  static std::string Scalar(Connection& conn, const std::string& sql) {
-    Recordset rs;
-    rs.Open(sql, conn);
-    return rs.Fields().Item(0L).GetValue().ToText();
-  }
   std::string NameOfId(Connection& conn, const std::string& table, int id) {
     return Scalar(conn, "SELECT name FROM " + conn.QuoteIdentifier(table) + " WHERE id = " + std::to_string(id));
-  }
-  std::unique_ptr<Connection> Other() {
-    auto other = std::make_unique<Connection>(BuiltInProvider);
-    other->ConnectionString(text_);
-    other->Open();
-    return other;
   }
 
   scratch::Dir dir_;
@@ -384,7 +374,7 @@ TEST_P(ProviderBehaviour, EditOfARowChangedMeanwhileIsRefused) {
   rs->AbsolutePosition(5);
   (void)rs->Fields().Item("name").GetValue();
 
-  auto other = Other();
+  auto other = OwnConnection(text_);
   other->Execute("UPDATE " + Q(t) + " SET name = 'theirs' WHERE id = 5");
 
   rs->Fields().Item("name").SetValue(Value("mine"));
@@ -508,7 +498,7 @@ TEST_P(ProviderBehaviour, InterruptCancelsTheRunningStatementAndTheConnectionGoe
 // no transaction, between two reads.
 TEST_P(ProviderBehaviour, AnOpenRecordsetHoldsNoLockNorTransaction) {
   const std::string t = Table("held", 5000);
-  auto other = Other();
+  auto other = OwnConnection(text_);
   const std::string id = Sql().sessionId.empty() ? "" : Scalar(conn_, Sql().sessionId);
   int next = 5001;
   for (const std::string& q : {"SELECT * FROM " + Q(t), "SELECT id FROM " + Q(t) + " WHERE name <> ''"}) {
@@ -528,7 +518,7 @@ TEST_P(ProviderBehaviour, ASessionTheServerEndsFailsAtOnceAndANewOneWorks) {
   if (Sql().sessionId.empty()) GTEST_SKIP() << "no server";
   auto rs = OpenTable(Table("lost", 10000), conn_);
   rs->MoveFirst();
-  std::thread ender([other = Other(), end = Sql().endSession + Scalar(conn_, Sql().sessionId)] {
+  std::thread ender([other = OwnConnection(text_), end = Sql().endSession + Scalar(conn_, Sql().sessionId)] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     other->Execute(end);
   });
@@ -590,11 +580,9 @@ std::string FreshDatabase(const char* server, const std::string& provider, const
   if (!server) return "";
   std::string name = "cv_" + provider + "_" + test;
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  Connection admin{BuiltInProvider};
-  admin.ConnectionString(server);
-  admin.Open();
-  admin.Execute("DROP DATABASE IF EXISTS " + name + drop);
-  admin.Execute("CREATE DATABASE " + name);
+  const auto admin = OwnConnection(server);
+  admin->Execute("DROP DATABASE IF EXISTS " + name + drop);
+  admin->Execute("CREATE DATABASE " + name);
   return name;
 }
 std::string FreshPgDatabase(const std::string& provider, const std::string& test) {
