@@ -31,6 +31,7 @@ class Window : public ::testing::Test {
   double Dpi() const { return w->screen()->logicalDotsPerInchY(); }
   int Px(double twips) const { return layout::TwipsToPixels(twips, Dpi()); }
   double Twips(int pixels) const { return layout::PixelsToTwips(pixels, Dpi()); }
+  QAction* Action(const char* name) const { return w->findChild<QAction*>(name); }
 
   void ShowActive() {
     w->show();
@@ -61,23 +62,21 @@ class Window : public ::testing::Test {
 }  // namespace
 
 // Until shown the window has its design size, and the proportions come from the
-// design places in an estimated frame.
-TEST_F(Window, DesignSizeAndProportionsUntilShown) {
+// design places in an estimated frame; its menus and pictures are there.
+TEST_F(Window, DesignSizeProportionsMenusAndPictures) {
   EXPECT_EQ(w->size(), QSize(Px(10245), Px(7395) + w->menuBar()->sizeHint().height()));
   EXPECT_EQ(p.PercAltezzaTabelle(), 51);
   EXPECT_EQ(p.PercLarghezzaTabelle(), 22);
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
-}
 
-TEST_F(Window, MenusAndPictures) {
-  const std::pair<QAction*, QAction*> items[] = {
-      {p.mnuFile(), nullptr},          {p.mnuConnetti(), p.mnuFile()},      {p.mnuDisconnetti(), p.mnuFile()},
-      {p.mnuEsci(), p.mnuFile()},      {p.mnuAzioni(), nullptr},            {p.mnuLeggiTabelle(), p.mnuAzioni()},
-      {p.mnuSepBar0(), p.mnuAzioni()}, {p.mnuLeggiDatiTabella(), p.mnuAzioni()}};
+  const std::pair<const char*, const char*> items[] = {
+      {"mnuFile", nullptr},          {"mnuConnetti", "mnuFile"},     {"mnuDisconnetti", "mnuFile"},
+      {"mnuEsci", "mnuFile"},        {"mnuAzioni", nullptr},         {"mnuLeggiTabelle", "mnuAzioni"},
+      {"mnuSepBar0", "mnuAzioni"},   {"mnuLeggiDatiTabella", "mnuAzioni"}};
   for (const auto& [action, parent] : items)
-    EXPECT_TRUE((parent ? parent->menu()->actions() : w->menuBar()->actions()).contains(action)) << action->text().toStdString();
+    EXPECT_TRUE((parent ? Action(parent)->menu()->actions() : w->menuBar()->actions()).contains(Action(action))) << action;
 
-  ImageList* images = p.ImageList1();
+  const auto* images = w->findChild<ImageList*>("ImageList1");
   ASSERT_EQ(images->Count(), 6);
   QList<QImage> pictures;
   for (int i = 1; i <= 6; ++i) {
@@ -89,14 +88,8 @@ TEST_F(Window, MenusAndPictures) {
   EXPECT_EQ(w->windowIcon().pixmap(16, 16).toImage(), pictures[0]);
 }
 
-TEST_F(Window, EsciClosesTheWindowWithoutAsking) {
-  ShowActive();
-  EXPECT_FALSE(CaptureMessageBox([&] { p.mnuEsci()->trigger(); }).shown);
-  EXPECT_FALSE(w->isVisible());
-  EXPECT_EQ(p.txtEvent()->ListItems().Count(), 0);
-}
-
-TEST_F(Window, KeysOfTheSqlEditorRunNothing) {
+// Keys of the SQL editor run nothing; Esci then closes the window without asking.
+TEST_F(Window, KeysOfTheSqlEditorRunNothingAndEsciCloses) {
   ShowActive();
   QSignalSpy executed(p.cmdExecute(), &QPushButton::clicked);
   QSignalSpy deleted(p.cmdDelete(), &QPushButton::clicked);
@@ -110,6 +103,10 @@ TEST_F(Window, KeysOfTheSqlEditorRunNothing) {
   QTest::keyClick(p.LwCampi(), Qt::Key_Return);
   EXPECT_EQ(executed.count(), 0);
   EXPECT_EQ(deleted.count(), 0);
+
+  EXPECT_FALSE(CaptureMessageBox([&] { Action("mnuEsci")->trigger(); }).shown);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(p.txtEvent()->ListItems().Count(), 0);
 }
 
 TEST(EventLog, LinesAndTheirMessageBox) {
@@ -157,7 +154,7 @@ TEST(EventLog, LinesAndTheirMessageBox) {
   EXPECT_EQ(CaptureMessageBox([&] { p.txtEvent_DblClick(); }).text, "99999");
 }
 
-TEST_F(Window, PanesFillTheWindowWhenShownAndAfterEveryResize) {
+TEST_F(Window, PanesFillTheWindowAndFollowTheSplitterBars) {
   ShowActive();
   ExpectPanesFillTheWindow();
   w->resize(1000, 760);
@@ -167,10 +164,8 @@ TEST_F(Window, PanesFillTheWindowWhenShownAndAfterEveryResize) {
   w->resize(300, 200);
   w->resize(1000, 760);
   EXPECT_EQ(p.fraSQL()->geometry(), sql);
-}
 
-TEST_F(Window, SplitterBarsActOnTheReleaseOfTheLeftButton) {
-  ShowActive();
+  // The splitter bars act on the release of the left button.
   layout::SplitterBar* bar = p.Im1();
   const int tablesBefore = p.LwTabelle()->height();
   const double outerHeight = Twips(w->frameGeometry().height());
