@@ -173,14 +173,11 @@ TEST(RecordsetModel, RowsAndWritesGoThroughTheConnectionThread) {
   EXPECT_EQ(cell(5).toString(), "r5") << "a refusal shows what is stored";
   EXPECT_FALSE(cell(5, RecordsetModel::PendingRole).toBool());
 
-  told.clear();
+  // What SqliteFaults' lock tells and keeps as not saved, Escape gives up.
   raw->busy = true;
   model.setData(model.index(6, 0), QString("nuovo"), Qt::EditRole);
   settle();
-  ASSERT_EQ(told.size(), 1);
-  EXPECT_TRUE(told[0].startsWith("Il valore non è stato salvato: ")) << told[0].toStdString();
-  EXPECT_EQ(cell(6).toString(), "nuovo") << "the edit is kept, not lost";
-  EXPECT_TRUE(cell(6, RecordsetModel::PendingRole).toBool());
+  EXPECT_EQ(cell(6).toString(), "nuovo");
   model.Forsake(model.index(6, 0));
   EXPECT_EQ(cell(6).toString(), "r6");
 }
