@@ -148,9 +148,7 @@ TEST_F(DataView, AnEditInProgressIsWrittenBeforeTheRowsOrTheConnectionGo) {
   d.probe.LeggiDati("SELECT * FROM libri");
   ASSERT_EQ(d.Cell(1, 1), "Gomorra");  // read while connected
   d.Trigger("mnuDisconnetti");
-  d.Open(1, 1);
-  d.Type("dopo");
-  QTest::keyClick(d.Editor(), Qt::Key_Up);
+  d.Write(1, 1, "dopo", Qt::Key_Up);
   EXPECT_EQ(d.Refused().size(), 1);
   EXPECT_EQ(d.Cell(1, 1), "Gomorra");
   EXPECT_EQ(Stored("titolo", 2), "Gomorra");

@@ -54,6 +54,12 @@ class GridDriver : public WindowDriver {
     QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(e, text);
   }
+  // Types the text into the cell and leaves it with the key, which writes it.
+  void Write(int row, int column, const QString& text, Qt::Key leave = Qt::Key_Return) {
+    Open(row, column);
+    Type(text);
+    QTest::keyClick(Editor(), leave);
+  }
 
   // What the grid has told so far, once every answer has come.
   QStringList& Refused() {

@@ -56,9 +56,7 @@ void ExpectOddNamesWork(const Engine& e) {
     EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + e.text)});
     EXPECT_EQ(d.Headings(), (QStringList{kKey, kColumns[0], kColumns[1], kColumns[2]}));
     ASSERT_EQ(d.RowCount(), 1);
-    d.Open(0, 1);
-    d.Type("scritto");
-    QTest::keyClick(d.Editor(), Qt::Key_Return);
+    d.Write(0, 1, "scritto");
     EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
     d.probe.Settle();
     EXPECT_EQ(e.scalar("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)), "scritto");
