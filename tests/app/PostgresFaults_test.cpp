@@ -2,10 +2,7 @@
 // log lines, the next operation and reconnecting. A session the server ends is
 // ProviderBehaviour's. The test that needs a server skips without CARTAVO_TEST_PG.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <QTcpServer>
 #include <QTimer>
 
 #include <csignal>
@@ -94,42 +91,23 @@ TEST(PostgresFaults, AWriteToAStoppedServerWaitsWithoutFreezing) {
   admin->Execute("DROP TABLE " + name.toStdString());
 }
 
-// Accepts connections in the kernel and never says a word.
-class SilentServer {
- public:
-  SilentServer() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), size);
-    listen(fd_, 4);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-  }
-  ~SilentServer() { close(fd_); }
-  int port() const { return port_; }
-
- private:
-  int fd_;
-  int port_ = 0;
-};
-
 TEST(PostgresSilentServer, TheConnectTimeOutOrAnnullaEndsTheWait) {
-  const SilentServer silent;
-  const QString text = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=2";
+  QTcpServer silent;  // takes connections and never says a word
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  const QString port = QString::number(silent.serverPort());
+  const QString text = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + port + ";Connect Timeout=2";
   GridDriver d;
   bool progressShown = false;
   QTimer::singleShot(1000, [&] { progressShown = d.w->findChild<ProgressDialog*>() != nullptr; });
   d.w->Conne(text, "", "");
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(-2147467259, "[08001] connection to server at \"127.0.0.1\", port " +
-                                                                  QString::number(silent.port()) + " failed: timeout expired"),
+                                                                  port + " failed: timeout expired"),
                                           Err0("Connessione fallita a " + text)}));
   EXPECT_TRUE(progressShown);
   EXPECT_TRUE(d.Enabled("mnuConnetti"));
 
   // "Annulla" need not wait for a long Connect Timeout.
-  const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=60";
+  const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + port + ";Connect Timeout=60";
   AnnullaAt(*d.w, 1000);
   d.w->Conne(patient, "", "");
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Connessione fallita a " + patient)}));
