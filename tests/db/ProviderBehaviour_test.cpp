@@ -74,16 +74,12 @@ struct ProviderTarget {
 std::string PrintTarget(const testing::TestParamInfo<ProviderTarget>& info) { return info.param.name; }
 void PrintTo(const ProviderTarget& t, std::ostream* os) { *os << t.name; }
 
-// Expects a DbError with the given number from the statement.
+// Expects a DbError with the given number, and a description, from the statement.
 #define EXPECT_DB_ERROR(statement, number)                                    \
   do {                                                                        \
-    try {                                                                     \
-      statement;                                                              \
-      ADD_FAILURE() << #statement " did not fail";                            \
-    } catch (const DbError& e) {                                              \
-      EXPECT_EQ(e.Number(), number) << #statement ": " << e.Description();    \
-      EXPECT_FALSE(e.Description().empty());                                  \
-    }                                                                         \
+    const DbError raised = Failure([&] { statement; });                       \
+    EXPECT_EQ(raised.Number(), number) << #statement ": " << raised.Description(); \
+    EXPECT_FALSE(raised.Description().empty()) << #statement;                 \
   } while (0)
 
 class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
@@ -92,6 +88,7 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     test_ = info->name();
     test_ = test_.substr(0, test_.find('/'));
+    for (char& c : test_) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));  // as servers fold unquoted names
     text_ = GetParam().connect(dir_, test_);
     if (text_.empty()) GTEST_SKIP() << GetParam().name << ": no database to test against";
     conn_.ConnectionString(text_);
@@ -100,11 +97,7 @@ class ProviderBehaviour : public testing::TestWithParam<ProviderTarget> {
 
   const TestSql& Sql() const { return GetParam().sql; }
   // A name of this test only (providers that share one database between tests).
-  std::string Name(const std::string& base) const {
-    std::string n = "cv_" + base + "_" + test_;
-    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return n;
-  }
+  std::string Name(const std::string& base) const { return "cv_" + base + "_" + test_; }
   std::string Q(const std::string& name) const { return conn_.QuoteIdentifier(name); }
 
   // A table or view of this test, made anew.
@@ -280,7 +273,7 @@ TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
 
 TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
   const std::string t = Table("exec", 0);
-  conn_.Execute("-- a comment\nINSERT INTO " + Q(t) + " (id, name) VALUES (1, 'a;b');\n\n" +
+  conn_.Execute("-- a comment\nINSERT INTO " + Q(t) + " (id, name) VALUES (1, 'a;b');;\n\n" +
                 "/* another */ INSERT INTO " + Q(t) + " (id, name) VALUES (2, 'c');\nUPDATE " + Q(t) +
                 " SET name = 'z' WHERE id = 2;");
   EXPECT_EQ(NameOfId(conn_, t, 1), "a;b");
@@ -560,8 +553,7 @@ INSTANTIATE_TEST_SUITE_P(SQLite, ProviderBehaviour,
 std::string FreshDatabase(const char* server, const std::string& provider, const std::string& test,
                           const std::string& drop = "") {
   if (!server) return "";
-  std::string name = "cv_" + provider + "_" + test;
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string name = "cv_" + provider + "_" + test;
   const auto admin = OwnConnection(server);
   admin->Execute("DROP DATABASE IF EXISTS " + name + drop);
   admin->Execute("CREATE DATABASE " + name);
