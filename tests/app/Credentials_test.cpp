@@ -30,7 +30,7 @@ const QString kBraced = "{Sgr3t0;x'y}";   // in an ODBC text
 void ExpectNoPasswordShown(WindowDriver& d, const QString& text) {
   SCOPED_TRACE(text.toStdString());
   frmMainProbe p(*d.w);
-  ListView* log = p.txtEvent();
+  ListView* log = d.List("txtEvent");
   const std::vector<Row> lines = d.NewLog();
   ASSERT_FALSE(lines.empty());
   for (const Row& line : lines) EXPECT_FALSE(Leaks(line.sub1)) << line;

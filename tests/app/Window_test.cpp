@@ -2,7 +2,6 @@
 #include <memory>
 
 #include <QAction>
-#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -15,7 +14,6 @@
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "data/DataGrid.h"
-#include "layout/SplitterBar.h"
 #include "layout/Twips.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/WindowDriver.h"
@@ -32,6 +30,7 @@ class Window : public ::testing::Test {
   int Px(double twips) const { return layout::TwipsToPixels(twips, Dpi()); }
   double Twips(int pixels) const { return layout::PixelsToTwips(pixels, Dpi()); }
   QAction* Action(const char* name) const { return w->findChild<QAction*>(name); }
+  QWidget* W(const char* name) const { return w->findChild<QWidget*>(name); }
 
   void ShowActive() {
     w->show();
@@ -43,19 +42,19 @@ class Window : public ::testing::Test {
     const QSize outer = w->frameGeometry().size();
     EXPECT_EQ(p.AltezzaUtile(), std::nearbyint(Twips(outer.height()) - 700));
     EXPECT_EQ(p.LarghezzaUtile(), std::nearbyint(Twips(outer.width()) - 200));
-    const QRect tables = p.LwTabelle()->geometry();
+    const QRect tables = W("LwTabelle")->geometry();
     EXPECT_EQ(tables.topLeft(), QPoint(0, 0));
     EXPECT_EQ(tables.height(), Px(p.PercAltezzaTabelle() * Twips(outer.height()) / 100));
-    EXPECT_EQ(p.Im1()->y(), tables.bottom() + 1);
-    EXPECT_EQ(p.LwCampi()->y(), p.Im1()->geometry().bottom() + 1);
-    EXPECT_NEAR(p.LwCampi()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
-    EXPECT_EQ(p.Im2()->x(), tables.right() + 1);
-    EXPECT_EQ(p.Data1()->x(), p.Im2()->geometry().right() + 1);
+    EXPECT_EQ(W("Im1")->y(), tables.bottom() + 1);
+    EXPECT_EQ(W("LwCampi")->y(), W("Im1")->geometry().bottom() + 1);
+    EXPECT_NEAR(W("LwCampi")->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+    EXPECT_EQ(W("Im2")->x(), tables.right() + 1);
+    EXPECT_EQ(p.Data1()->x(), W("Im2")->geometry().right() + 1);
     EXPECT_NEAR(p.Data1()->geometry().right() + 1, Px(p.LarghezzaUtile()), 1);
-    EXPECT_EQ(p.Im3()->y(), p.Data1()->geometry().bottom() + 1);
-    EXPECT_EQ(p.fraSQL()->y(), p.Im3()->geometry().bottom() + 1);
-    EXPECT_EQ(p.fraEvent()->y(), p.fraSQL()->geometry().bottom() + 1);
-    EXPECT_NEAR(p.fraEvent()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+    EXPECT_EQ(W("Im3")->y(), p.Data1()->geometry().bottom() + 1);
+    EXPECT_EQ(W("fraSQL")->y(), W("Im3")->geometry().bottom() + 1);
+    EXPECT_EQ(W("fraEvent")->y(), W("fraSQL")->geometry().bottom() + 1);
+    EXPECT_NEAR(W("fraEvent")->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
   }
 };
 
@@ -91,22 +90,22 @@ TEST_F(Window, DesignSizeProportionsMenusAndPictures) {
 // Keys of the SQL editor run nothing; Esci then closes the window without asking.
 TEST_F(Window, KeysOfTheSqlEditorRunNothingAndEsciCloses) {
   ShowActive();
-  QSignalSpy executed(p.cmdExecute(), &QPushButton::clicked);
-  QSignalSpy deleted(p.cmdDelete(), &QPushButton::clicked);
+  QSignalSpy executed(w->findChild<QPushButton*>("cmdExecute"), &QPushButton::clicked);
+  QSignalSpy deleted(w->findChild<QPushButton*>("cmdDelete"), &QPushButton::clicked);
   p.txtSQL()->setFocus();
   QTest::keyClicks(p.txtSQL(), "SELECT 1");
   QTest::keyClick(p.txtSQL(), Qt::Key_Return);
   QTest::keyClick(p.txtSQL(), Qt::Key_Escape);
   QTest::keyClicks(p.txtSQL(), "FROM t");
   EXPECT_EQ(p.txtSQL()->toPlainText(), "SELECT 1\nFROM t");
-  p.LwCampi()->setFocus();
-  QTest::keyClick(p.LwCampi(), Qt::Key_Return);
+  W("LwCampi")->setFocus();
+  QTest::keyClick(W("LwCampi"), Qt::Key_Return);
   EXPECT_EQ(executed.count(), 0);
   EXPECT_EQ(deleted.count(), 0);
 
   EXPECT_FALSE(CaptureMessageBox([&] { Action("mnuEsci")->trigger(); }).shown);
   EXPECT_FALSE(w->isVisible());
-  EXPECT_EQ(p.txtEvent()->ListItems().Count(), 0);
+  EXPECT_EQ(w->findChild<ListView*>("txtEvent")->ListItems().Count(), 0);
 }
 
 TEST(EventLog, LinesAndTheirMessageBox) {
@@ -123,7 +122,7 @@ TEST(EventLog, LinesAndTheirMessageBox) {
   EXPECT_FALSE(CaptureMessageBox([&] { p.txtEvent_DblClick(); }).shown);
 
   // A real double click on the second line.
-  ListView* log = p.txtEvent();
+  ListView* log = d.List("txtEvent");
   const QPoint second = log->visualRect(log->model()->index(1, 1)).center();
   const CapturedMessageBox stop = CaptureMessageBox([&] {
     QTest::mouseDClick(log->viewport(), Qt::LeftButton, {}, second);
@@ -160,30 +159,30 @@ TEST_F(Window, PanesFillTheWindowAndFollowTheSplitterBars) {
   w->resize(1000, 760);
   ExpectPanesFillTheWindow();
   // Shrinking and growing back gives back the same layout.
-  const QRect sql = p.fraSQL()->geometry();
+  const QRect sql = W("fraSQL")->geometry();
   w->resize(300, 200);
   w->resize(1000, 760);
-  EXPECT_EQ(p.fraSQL()->geometry(), sql);
+  EXPECT_EQ(W("fraSQL")->geometry(), sql);
 
   // The splitter bars act on the release of the left button.
-  layout::SplitterBar* bar = p.Im1();
-  const int tablesBefore = p.LwTabelle()->height();
+  QWidget* bar = W("Im1");
+  const int tablesBefore = W("LwTabelle")->height();
   const double outerHeight = Twips(w->frameGeometry().height());
 
   // Pressed on the bar, moved, released 20 pixels below its top, outside it: nothing
   // moves before the release.
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 1));
   QTest::mouseMove(bar, QPoint(5, 20));
-  EXPECT_EQ(p.LwTabelle()->height(), tablesBefore);
+  EXPECT_EQ(W("LwTabelle")->height(), tablesBefore);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 20));
   const qint16 expected = std::nearbyint((Twips(tablesBefore) + Twips(20)) / outerHeight * 100);
   EXPECT_EQ(p.PercAltezzaTabelle(), expected);
-  EXPECT_EQ(p.LwTabelle()->height(), Px(expected * outerHeight / 100));
+  EXPECT_EQ(W("LwTabelle")->height(), Px(expected * outerHeight / 100));
 
   // The right button changes nothing.
   const QRect grid = p.Data1()->geometry();
-  QTest::mousePress(p.Im3(), Qt::RightButton, {}, QPoint(5, 1));
-  QTest::mouseRelease(p.Im3(), Qt::RightButton, {}, QPoint(5, 60));
+  QTest::mousePress(W("Im3"), Qt::RightButton, {}, QPoint(5, 1));
+  QTest::mouseRelease(W("Im3"), Qt::RightButton, {}, QPoint(5, 60));
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
   EXPECT_EQ(p.Data1()->geometry(), grid);
 }

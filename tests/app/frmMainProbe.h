@@ -19,17 +19,7 @@ class frmMainProbe {
   explicit frmMainProbe(frmMain& w) : w_(w) {}
 
   DataGrid* Data1() const { return w_.Data1; }
-  ListView* LwCampi() const { return w_.LwCampi; }
-  QGroupBox* fraSQL() const { return w_.fraSQL; }
-  QPushButton* cmdDelete() const { return w_.cmdDelete; }
-  QPushButton* cmdExecute() const { return w_.cmdExecute; }
   QPlainTextEdit* txtSQL() const { return w_.txtSQL; }
-  ListView* LwTabelle() const { return w_.LwTabelle; }
-  QGroupBox* fraEvent() const { return w_.fraEvent; }
-  ListView* txtEvent() const { return w_.txtEvent; }
-  layout::SplitterBar* Im1() const { return w_.Im1; }
-  layout::SplitterBar* Im2() const { return w_.Im2; }
-  layout::SplitterBar* Im3() const { return w_.Im3; }
 
   db::Recordset* RsDati() const { return w_.dataView_->RsDati(); }
   qint16 PercAltezzaTabelle() const { return w_.layout_->proportions().PercAltezzaTabelle; }

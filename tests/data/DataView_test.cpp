@@ -70,7 +70,7 @@ TEST_F(DataView, TheFirstSixCharactersDecideBetweenQueryAndCommand) {
   EXPECT_EQ(d.probe.txtSQL()->toPlainText(), "UPDATE manca SET a = 1") << "Esegui keeps the text";
 
   d.probe.txtSQL()->setPlainText("DELETE FROM libri");
-  QTest::mouseClick(d.probe.cmdDelete(), Qt::LeftButton);
+  QTest::mouseClick(d.w->findChild<QPushButton*>("cmdDelete"), Qt::LeftButton);
   EXPECT_EQ(d.probe.txtSQL()->toPlainText(), "");
   EXPECT_TRUE(d.NewLog().empty());
 }
@@ -193,19 +193,18 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   EXPECT_LT(d.probe.RsDati()->RowsRead(), 50000);
 
   // The scroll bar counts the result's rows; the current cell waits where it was.
-  QScrollBar* middle = d.grid->verticalScrollBar();
-  middle->setValue(500000);
+  QScrollBar* bar = d.grid->verticalScrollBar();
+  bar->setValue(500000);
   const QModelIndex top = d.grid->indexAt({1, 1});
   EXPECT_EQ(d.Cell(top.row(), 1), "riga 500001");
   EXPECT_EQ(d.CurrentRow(), 0);
   QTest::keyClick(d.grid, Qt::Key_Down);
   EXPECT_EQ(d.CurrentRow(), 1);
-  EXPECT_LT(middle->value(), 10);
+  EXPECT_LT(bar->value(), 10);
   QTest::keyClick(d.grid, Qt::Key_End, Qt::ControlModifier);  // counted: at once
   EXPECT_EQ(d.CurrentRow(), 999999);
 
   d.probe.LeggiDati("SELECT * FROM grande");
-  QScrollBar* bar = d.grid->verticalScrollBar();
   EXPECT_TRUE(QTest::qWaitFor([&] { return d.RowCount() == 1000000 && bar->maximum() > 999000; }));
 
   d.probe.LeggiDati("SELECT * FROM grande");

@@ -34,7 +34,7 @@ class GridDriver : public WindowDriver {
   }
   void RunSql(const QString& text) {
     probe.txtSQL()->setPlainText(text);
-    QTest::mouseClick(probe.cmdExecute(), Qt::LeftButton);
+    QTest::mouseClick(w->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
   }
   // Clicks the cell, which opens it for editing.
   CellEditor* Open(int row, int column) {
