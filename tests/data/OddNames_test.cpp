@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <functional>
 
 #include "tests/data/GridDriver.h"
 #include "tests/db/OwnConnection.h"
@@ -21,24 +20,19 @@ QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\
 struct Engine {
   QString text;    // what the window connects with
   QString schema;  // where the tables are, as the catalogue names it
-  std::function<void(const QString&)> exec;
-  std::function<QString(const QString&)> scalar;
 };
 
 QString Qualified(const Engine& e, const QString& table) {
   return e.schema.isEmpty() ? Quoted(table) : Quoted(e.schema) + "." + Quoted(table);
 }
 
-void MakeTables(const Engine& e) {
+void ExpectOddNamesWork(const Engine& e) {
+  const auto own = OwnConnection(e.text.toStdString());
   for (const QString& table : kTables) {
     QString sql = "CREATE TABLE " + Qualified(e, table) + " (" + Quoted(kKey) + " INTEGER PRIMARY KEY";
     for (const QString& column : kColumns) sql += ", " + Quoted(column) + " VARCHAR(20)";
-    e.exec(sql + "); INSERT INTO " + Qualified(e, table) + " VALUES (7, 'uno', '2', '3')");
+    own->Execute((sql + "); INSERT INTO " + Qualified(e, table) + " VALUES (7, 'uno', '2', '3')").toStdString());
   }
-}
-
-void ExpectOddNamesWork(const Engine& e) {
-  MakeTables(e);
   GridDriver d;
   d.w->Conne(e.text, "", "");
   for (const QString& table : kTables) {
@@ -59,15 +53,13 @@ void ExpectOddNamesWork(const Engine& e) {
     d.Write(0, 1, "scritto");
     EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
     d.probe.Settle();
-    EXPECT_EQ(e.scalar("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)), "scritto");
+    EXPECT_EQ(Scalar(*own, ("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)).toStdString()), "scritto");
   }
 }
 
 TEST(OddNames, OnSqlite) {
   QTemporaryDir dir;
-  const QString file = MakeSqlite(dir, "nomi.db", "");
-  ExpectOddNamesWork({SqliteText(file), {}, [&](const QString& sql) { MakeSqlite(dir, "nomi.db", sql.toUtf8().constData()); },
-                      [&](const QString& sql) { return SqliteScalar(file, sql); }});
+  ExpectOddNamesWork({SqliteText(MakeSqlite(dir, "nomi.db", "")), {}});
 }
 
 // In a schema of an odd name of its own, outside the search path, beside a table of
@@ -79,12 +71,10 @@ TEST(OddNames, OnPostgres) {
   const auto other = OwnConnection(server.toStdString());
   const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());
   other->Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
-                Quoted(kTables[0]).toStdString() + " (solo integer)");
-  const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other->Execute(sql.toStdString()); },
-                  [&](const QString& sql) { return QString::fromStdString(Scalar(*other, sql.toStdString())); }};
-  ExpectOddNamesWork(pg);
+                 Quoted(kTables[0]).toStdString() + " (solo integer)");
+  ExpectOddNamesWork({QString::fromUtf8(server), schema});
   other->Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
-                Quoted(kTables[0]).toStdString());
+                 Quoted(kTables[0]).toStdString());
 }
 
 }  // namespace
