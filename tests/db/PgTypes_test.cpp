@@ -46,9 +46,7 @@ TEST(PgConnInfo, MapsSynonymsPassesLibpqKeywordsAndRefusesUnknownKeys) {
 // Ordinary values of each type are the shared behaviour tests'; here the edges.
 TEST(PgTypes, DecodesTheTextFormatAndKeepsWhatDoesNotParse) {
   auto dt = [](DateTime::Part part, int y, int mo, int d, int h, int mi, int s, int us) {
-    DateTime t;
-    t.part = part, t.year = y, t.month = mo, t.day = d, t.hour = h, t.minute = mi, t.second = s, t.microsecond = us;
-    return Value(t);
+    return Value(DateTime{part, y, mo, d, h, mi, s, us});
   };
   auto decode = [](Oid oid, const std::string& s) { return Decode(oid, s.c_str(), static_cast<int>(s.size())); };
   using P = DateTime::Part;
