@@ -14,7 +14,7 @@
 #include "dialog/SampleDatabase.h"
 #include "tests/Scratch.h"
 #include "tests/app/MessageBoxCapture.h"
-#include "tests/app/WindowDriver.h"
+#include "tests/data/GridDriver.h"
 
 namespace {
 
@@ -32,8 +32,17 @@ TEST(ConnectionLifecycle, ConnectFailDisconnectAndReconnectOnTheSameConnection) 
   QTemporaryDir dir;
   const QString good = SqliteText(MakeSqlite(dir, "negozio.db", kShop));
   const QString missing = SqliteText(dir.filePath("manca.db"));
-  WindowDriver d;
+  GridDriver d;
   ExpectState(d, true, false, true);
+  // Never connected: every operation fails with an empty target.
+  d.Trigger("mnuLeggiTabelle");
+  ExpectErrorThen(d.NewLog(), Err0("Lettura tabelle fallita su "));
+  d.RunSql("SELECT 1");
+  ExpectErrorThen(d.NewLog(), Err0("Lettura dati fallita su "));
+  ASSERT_NE(d.probe.RsDati(), nullptr);
+  EXPECT_EQ(d.probe.RsDati()->State(), db::adStateClosed);
+  d.RunSql("DELETE FROM t");
+  ExpectErrorThen(d.NewLog(), Err0("Esecuzione comandi SQL fallita su "));
 
   d.w->Conne(missing, "", "");
   ExpectErrorThen(d.NewLog(), Err0("Connessione fallita a " + missing));
@@ -62,7 +71,6 @@ TEST(ConnectionLifecycle, ConnectFailDisconnectAndReconnectOnTheSameConnection) 
   d.w->Conne(good, "", "");
   EXPECT_EQ(d.NewLog().size(), 2u);
   ExpectState(d, false, true, true);
-  EXPECT_EQ(d.w->Conn.State(), db::adStateOpen);
 }
 
 TEST(ConnectionDialog, CancelLogsOneLineAndTheSampleConnectsInOneClick) {

@@ -10,13 +10,12 @@
 
 #include <list>
 
-#include "db/providers/BuiltInProviders.h"
-#include "db/Connection.h"
 #include "dialog/ConnectionDialog.h"
 #include "tests/Scratch.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/frmMainProbe.h"
 #include "tests/app/WindowDriver.h"
+#include "tests/db/OwnConnection.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ const QString kBraced = "{Sgr3t0;x'y}";   // in an ODBC text
 void ExpectNoPasswordShown(WindowDriver& d, const QString& text) {
   SCOPED_TRACE(text.toStdString());
   frmMainProbe p(*d.w);
-  ListView* log = p.txtEvent();
+  ListView* log = d.List("txtEvent");
   const std::vector<Row> lines = d.NewLog();
   ASSERT_FALSE(lines.empty());
   for (const Row& line : lines) EXPECT_FALSE(Leaks(line.sub1)) << line;
@@ -72,10 +71,8 @@ QStringList FailingTexts() {
 
 // The role that has to give its password (scripts/pg-test-server.sh), with kPassword.
 void MakePasswordRole() {
-  db::Connection admin{db::BuiltInProvider};
-  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-  admin.Open();
-  admin.Execute("DO $$ BEGIN CREATE ROLE cartavo_password LOGIN PASSWORD 'Sgr3t0;x''y'; "
+  OwnConnection(qgetenv("CARTAVO_TEST_PG").toStdString())
+      ->Execute("DO $$ BEGIN CREATE ROLE cartavo_password LOGIN PASSWORD 'Sgr3t0;x''y'; "
                 "EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL; END $$");
 }
 

@@ -2,18 +2,15 @@
 // log lines, the next operation and reconnecting. A session the server ends is
 // ProviderBehaviour's. The test that needs a server skips without CARTAVO_TEST_PG.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <QTcpServer>
 #include <QTimer>
 
 #include <csignal>
 #include <memory>
 
-#include "db/providers/BuiltInProviders.h"
 #include "operations/ProgressDialog.h"
 #include "tests/data/GridDriver.h"
+#include "tests/db/OwnConnection.h"
 
 namespace {
 
@@ -22,12 +19,6 @@ struct Stopped {
   ~Stopped() { ::kill(pid, SIGCONT); }
   pid_t pid;
 };
-
-std::string Scalar(db::Connection& conn, const std::string& sql) {
-  db::Recordset rs;
-  rs.Open(sql, conn);
-  return rs.Fields().Item(0L).GetValue().ToText();
-}
 
 pid_t BackendOf(db::Connection& admin, const QString& name) {
   return static_cast<pid_t>(
@@ -41,13 +32,11 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const QString name = "guasti_" + QString::number(QCoreApplication::applicationPid());
   const QString text = qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name;
-  db::Connection admin{db::BuiltInProvider};
-  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-  admin.Open();
+  const auto admin = OwnConnection(qgetenv("CARTAVO_TEST_PG").toStdString());
   GridDriver d;
   d.w->Conne(text, "", "");
   d.NewLog();
-  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
+  auto stopped = std::make_unique<Stopped>(BackendOf(*admin, name));
   AnnullaAt(*d.w, 900);
   d.RunSql("SELECT 1");
   const auto log = d.NewLog();
@@ -62,7 +51,7 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
   d.Trigger("mnuDisconnetti");
   d.w->Conne(text + "_2", "", "");
   d.NewLog();
-  stopped = std::make_unique<Stopped>(BackendOf(admin, name + "_2"));
+  stopped = std::make_unique<Stopped>(BackendOf(*admin, name + "_2"));
   AnnullaAt(*d.w, 900);
   AnnullaAt(*d.w, 2100);
   d.RunSql("SELECT 1");
@@ -80,66 +69,45 @@ TEST(PostgresFaults, ASilentSessionIsGivenUpSoonAfterAnnulla) {
 TEST(PostgresFaults, AWriteToAStoppedServerWaitsWithoutFreezing) {
   if (qEnvironmentVariableIsEmpty("CARTAVO_TEST_PG")) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
   const QString name = "fermo_" + QString::number(QCoreApplication::applicationPid());
-  db::Connection admin{db::BuiltInProvider};
-  admin.ConnectionString(qgetenv("CARTAVO_TEST_PG").toStdString());
-  admin.Open();
-  admin.Execute("DROP TABLE IF EXISTS " + name.toStdString() + "; CREATE TABLE " + name.toStdString() +
+  const auto admin = OwnConnection(qgetenv("CARTAVO_TEST_PG").toStdString());
+  admin->Execute("DROP TABLE IF EXISTS " + name.toStdString() + "; CREATE TABLE " + name.toStdString() +
                 " (id int PRIMARY KEY, v text); INSERT INTO " + name.toStdString() + " VALUES (1, 'prima'), (2, 'x')");
   GridDriver d;
   d.w->Conne(qEnvironmentVariable("CARTAVO_TEST_PG") + ";Application Name=" + name, "", "");
   d.probe.LeggiDati("SELECT * FROM " + name);
   d.Open(0, 1);
   d.Type("dopo");
-  auto stopped = std::make_unique<Stopped>(BackendOf(admin, name));
+  auto stopped = std::make_unique<Stopped>(BackendOf(*admin, name));
   QTest::keyClick(d.Editor(), Qt::Key_Down);
   QTest::qWait(300);
   const QModelIndex cell = d.model()->index(0, 1);
   EXPECT_TRUE(cell.data(RecordsetModel::PendingRole).toBool());
   EXPECT_EQ(cell.data().toString(), "dopo");
-  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "prima");
+  EXPECT_EQ(Scalar(*admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "prima");
   stopped.reset();
   EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
   EXPECT_FALSE(cell.data(RecordsetModel::PendingRole).toBool());
-  EXPECT_EQ(Scalar(admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "dopo");
-  admin.Execute("DROP TABLE " + name.toStdString());
+  EXPECT_EQ(Scalar(*admin, "SELECT v FROM " + name.toStdString() + " WHERE id = 1"), "dopo");
+  admin->Execute("DROP TABLE " + name.toStdString());
 }
 
-// Accepts connections in the kernel and never says a word.
-class SilentServer {
- public:
-  SilentServer() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), size);
-    listen(fd_, 4);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-  }
-  ~SilentServer() { close(fd_); }
-  int port() const { return port_; }
-
- private:
-  int fd_;
-  int port_ = 0;
-};
-
 TEST(PostgresSilentServer, TheConnectTimeOutOrAnnullaEndsTheWait) {
-  const SilentServer silent;
-  const QString text = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=2";
+  QTcpServer silent;  // takes connections and never says a word
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  const QString port = QString::number(silent.serverPort());
+  const QString text = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + port + ";Connect Timeout=2";
   GridDriver d;
   bool progressShown = false;
   QTimer::singleShot(1000, [&] { progressShown = d.w->findChild<ProgressDialog*>() != nullptr; });
   d.w->Conne(text, "", "");
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{Err(-2147467259, "[08001] connection to server at \"127.0.0.1\", port " +
-                                                                  QString::number(silent.port()) + " failed: timeout expired"),
+                                                                  port + " failed: timeout expired"),
                                           Err0("Connessione fallita a " + text)}));
   EXPECT_TRUE(progressShown);
   EXPECT_TRUE(d.Enabled("mnuConnetti"));
 
   // "Annulla" need not wait for a long Connect Timeout.
-  const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + QString::number(silent.port()) + ";Connect Timeout=60";
+  const QString patient = "Provider=PostgreSQL;Server=127.0.0.1;Port=" + port + ";Connect Timeout=60";
   AnnullaAt(*d.w, 1000);
   d.w->Conne(patient, "", "");
   EXPECT_EQ(d.NewLog(), (std::vector<Row>{kCanceled, Err0("Connessione fallita a " + patient)}));

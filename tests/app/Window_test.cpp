@@ -2,7 +2,6 @@
 #include <memory>
 
 #include <QAction>
-#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -15,7 +14,6 @@
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "data/DataGrid.h"
-#include "layout/SplitterBar.h"
 #include "layout/Twips.h"
 #include "tests/app/MessageBoxCapture.h"
 #include "tests/app/WindowDriver.h"
@@ -31,6 +29,8 @@ class Window : public ::testing::Test {
   double Dpi() const { return w->screen()->logicalDotsPerInchY(); }
   int Px(double twips) const { return layout::TwipsToPixels(twips, Dpi()); }
   double Twips(int pixels) const { return layout::PixelsToTwips(pixels, Dpi()); }
+  QAction* Action(const char* name) const { return w->findChild<QAction*>(name); }
+  QWidget* W(const char* name) const { return w->findChild<QWidget*>(name); }
 
   void ShowActive() {
     w->show();
@@ -42,42 +42,40 @@ class Window : public ::testing::Test {
     const QSize outer = w->frameGeometry().size();
     EXPECT_EQ(p.AltezzaUtile(), std::nearbyint(Twips(outer.height()) - 700));
     EXPECT_EQ(p.LarghezzaUtile(), std::nearbyint(Twips(outer.width()) - 200));
-    const QRect tables = p.LwTabelle()->geometry();
+    const QRect tables = W("LwTabelle")->geometry();
     EXPECT_EQ(tables.topLeft(), QPoint(0, 0));
     EXPECT_EQ(tables.height(), Px(p.PercAltezzaTabelle() * Twips(outer.height()) / 100));
-    EXPECT_EQ(p.Im1()->y(), tables.bottom() + 1);
-    EXPECT_EQ(p.LwCampi()->y(), p.Im1()->geometry().bottom() + 1);
-    EXPECT_NEAR(p.LwCampi()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
-    EXPECT_EQ(p.Im2()->x(), tables.right() + 1);
-    EXPECT_EQ(p.Data1()->x(), p.Im2()->geometry().right() + 1);
+    EXPECT_EQ(W("Im1")->y(), tables.bottom() + 1);
+    EXPECT_EQ(W("LwCampi")->y(), W("Im1")->geometry().bottom() + 1);
+    EXPECT_NEAR(W("LwCampi")->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+    EXPECT_EQ(W("Im2")->x(), tables.right() + 1);
+    EXPECT_EQ(p.Data1()->x(), W("Im2")->geometry().right() + 1);
     EXPECT_NEAR(p.Data1()->geometry().right() + 1, Px(p.LarghezzaUtile()), 1);
-    EXPECT_EQ(p.Im3()->y(), p.Data1()->geometry().bottom() + 1);
-    EXPECT_EQ(p.fraSQL()->y(), p.Im3()->geometry().bottom() + 1);
-    EXPECT_EQ(p.fraEvent()->y(), p.fraSQL()->geometry().bottom() + 1);
-    EXPECT_NEAR(p.fraEvent()->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
+    EXPECT_EQ(W("Im3")->y(), p.Data1()->geometry().bottom() + 1);
+    EXPECT_EQ(W("fraSQL")->y(), W("Im3")->geometry().bottom() + 1);
+    EXPECT_EQ(W("fraEvent")->y(), W("fraSQL")->geometry().bottom() + 1);
+    EXPECT_NEAR(W("fraEvent")->geometry().bottom() + 1, Px(p.AltezzaUtile()), 1);
   }
 };
 
 }  // namespace
 
 // Until shown the window has its design size, and the proportions come from the
-// design places in an estimated frame.
-TEST_F(Window, DesignSizeAndProportionsUntilShown) {
+// design places in an estimated frame; its menus and pictures are there.
+TEST_F(Window, DesignSizeProportionsMenusAndPictures) {
   EXPECT_EQ(w->size(), QSize(Px(10245), Px(7395) + w->menuBar()->sizeHint().height()));
   EXPECT_EQ(p.PercAltezzaTabelle(), 51);
   EXPECT_EQ(p.PercLarghezzaTabelle(), 22);
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
-}
 
-TEST_F(Window, MenusAndPictures) {
-  const std::pair<QAction*, QAction*> items[] = {
-      {p.mnuFile(), nullptr},          {p.mnuConnetti(), p.mnuFile()},      {p.mnuDisconnetti(), p.mnuFile()},
-      {p.mnuEsci(), p.mnuFile()},      {p.mnuAzioni(), nullptr},            {p.mnuLeggiTabelle(), p.mnuAzioni()},
-      {p.mnuSepBar0(), p.mnuAzioni()}, {p.mnuLeggiDatiTabella(), p.mnuAzioni()}};
+  const std::pair<const char*, const char*> items[] = {
+      {"mnuFile", nullptr},          {"mnuConnetti", "mnuFile"},     {"mnuDisconnetti", "mnuFile"},
+      {"mnuEsci", "mnuFile"},        {"mnuAzioni", nullptr},         {"mnuLeggiTabelle", "mnuAzioni"},
+      {"mnuSepBar0", "mnuAzioni"},   {"mnuLeggiDatiTabella", "mnuAzioni"}};
   for (const auto& [action, parent] : items)
-    EXPECT_TRUE((parent ? parent->menu()->actions() : w->menuBar()->actions()).contains(action)) << action->text().toStdString();
+    EXPECT_TRUE((parent ? Action(parent)->menu()->actions() : w->menuBar()->actions()).contains(Action(action))) << action;
 
-  ImageList* images = p.ImageList1();
+  const auto* images = w->findChild<ImageList*>("ImageList1");
   ASSERT_EQ(images->Count(), 6);
   QList<QImage> pictures;
   for (int i = 1; i <= 6; ++i) {
@@ -89,27 +87,25 @@ TEST_F(Window, MenusAndPictures) {
   EXPECT_EQ(w->windowIcon().pixmap(16, 16).toImage(), pictures[0]);
 }
 
-TEST_F(Window, EsciClosesTheWindowWithoutAsking) {
+// Keys of the SQL editor run nothing; Esci then closes the window without asking.
+TEST_F(Window, KeysOfTheSqlEditorRunNothingAndEsciCloses) {
   ShowActive();
-  EXPECT_FALSE(CaptureMessageBox([&] { p.mnuEsci()->trigger(); }).shown);
-  EXPECT_FALSE(w->isVisible());
-  EXPECT_EQ(p.txtEvent()->ListItems().Count(), 0);
-}
-
-TEST_F(Window, KeysOfTheSqlEditorRunNothing) {
-  ShowActive();
-  QSignalSpy executed(p.cmdExecute(), &QPushButton::clicked);
-  QSignalSpy deleted(p.cmdDelete(), &QPushButton::clicked);
+  QSignalSpy executed(w->findChild<QPushButton*>("cmdExecute"), &QPushButton::clicked);
+  QSignalSpy deleted(w->findChild<QPushButton*>("cmdDelete"), &QPushButton::clicked);
   p.txtSQL()->setFocus();
   QTest::keyClicks(p.txtSQL(), "SELECT 1");
   QTest::keyClick(p.txtSQL(), Qt::Key_Return);
   QTest::keyClick(p.txtSQL(), Qt::Key_Escape);
   QTest::keyClicks(p.txtSQL(), "FROM t");
   EXPECT_EQ(p.txtSQL()->toPlainText(), "SELECT 1\nFROM t");
-  p.LwCampi()->setFocus();
-  QTest::keyClick(p.LwCampi(), Qt::Key_Return);
+  W("LwCampi")->setFocus();
+  QTest::keyClick(W("LwCampi"), Qt::Key_Return);
   EXPECT_EQ(executed.count(), 0);
   EXPECT_EQ(deleted.count(), 0);
+
+  EXPECT_FALSE(CaptureMessageBox([&] { Action("mnuEsci")->trigger(); }).shown);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(w->findChild<ListView*>("txtEvent")->ListItems().Count(), 0);
 }
 
 TEST(EventLog, LinesAndTheirMessageBox) {
@@ -126,7 +122,7 @@ TEST(EventLog, LinesAndTheirMessageBox) {
   EXPECT_FALSE(CaptureMessageBox([&] { p.txtEvent_DblClick(); }).shown);
 
   // A real double click on the second line.
-  ListView* log = p.txtEvent();
+  ListView* log = d.List("txtEvent");
   const QPoint second = log->visualRect(log->model()->index(1, 1)).center();
   const CapturedMessageBox stop = CaptureMessageBox([&] {
     QTest::mouseDClick(log->viewport(), Qt::LeftButton, {}, second);
@@ -157,38 +153,36 @@ TEST(EventLog, LinesAndTheirMessageBox) {
   EXPECT_EQ(CaptureMessageBox([&] { p.txtEvent_DblClick(); }).text, "99999");
 }
 
-TEST_F(Window, PanesFillTheWindowWhenShownAndAfterEveryResize) {
+TEST_F(Window, PanesFillTheWindowAndFollowTheSplitterBars) {
   ShowActive();
   ExpectPanesFillTheWindow();
   w->resize(1000, 760);
   ExpectPanesFillTheWindow();
   // Shrinking and growing back gives back the same layout.
-  const QRect sql = p.fraSQL()->geometry();
+  const QRect sql = W("fraSQL")->geometry();
   w->resize(300, 200);
   w->resize(1000, 760);
-  EXPECT_EQ(p.fraSQL()->geometry(), sql);
-}
+  EXPECT_EQ(W("fraSQL")->geometry(), sql);
 
-TEST_F(Window, SplitterBarsActOnTheReleaseOfTheLeftButton) {
-  ShowActive();
-  layout::SplitterBar* bar = p.Im1();
-  const int tablesBefore = p.LwTabelle()->height();
+  // The splitter bars act on the release of the left button.
+  QWidget* bar = W("Im1");
+  const int tablesBefore = W("LwTabelle")->height();
   const double outerHeight = Twips(w->frameGeometry().height());
 
   // Pressed on the bar, moved, released 20 pixels below its top, outside it: nothing
   // moves before the release.
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 1));
   QTest::mouseMove(bar, QPoint(5, 20));
-  EXPECT_EQ(p.LwTabelle()->height(), tablesBefore);
+  EXPECT_EQ(W("LwTabelle")->height(), tablesBefore);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 20));
   const qint16 expected = std::nearbyint((Twips(tablesBefore) + Twips(20)) / outerHeight * 100);
   EXPECT_EQ(p.PercAltezzaTabelle(), expected);
-  EXPECT_EQ(p.LwTabelle()->height(), Px(expected * outerHeight / 100));
+  EXPECT_EQ(W("LwTabelle")->height(), Px(expected * outerHeight / 100));
 
   // The right button changes nothing.
   const QRect grid = p.Data1()->geometry();
-  QTest::mousePress(p.Im3(), Qt::RightButton, {}, QPoint(5, 1));
-  QTest::mouseRelease(p.Im3(), Qt::RightButton, {}, QPoint(5, 60));
+  QTest::mousePress(W("Im3"), Qt::RightButton, {}, QPoint(5, 1));
+  QTest::mouseRelease(W("Im3"), Qt::RightButton, {}, QPoint(5, 60));
   EXPECT_EQ(p.PercAltezzaGriglia(), 41);
   EXPECT_EQ(p.Data1()->geometry(), grid);
 }

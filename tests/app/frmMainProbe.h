@@ -18,28 +18,8 @@ class frmMainProbe {
  public:
   explicit frmMainProbe(frmMain& w) : w_(w) {}
 
-  ImageList* ImageList1() const { return w_.ImageList1; }
   DataGrid* Data1() const { return w_.Data1; }
-  ListView* LwCampi() const { return w_.LwCampi; }
-  QGroupBox* fraSQL() const { return w_.fraSQL; }
-  QPushButton* cmdDelete() const { return w_.cmdDelete; }
-  QPushButton* cmdExecute() const { return w_.cmdExecute; }
   QPlainTextEdit* txtSQL() const { return w_.txtSQL; }
-  ListView* LwTabelle() const { return w_.LwTabelle; }
-  QGroupBox* fraEvent() const { return w_.fraEvent; }
-  ListView* txtEvent() const { return w_.txtEvent; }
-  layout::SplitterBar* Im1() const { return w_.Im1; }
-  layout::SplitterBar* Im2() const { return w_.Im2; }
-  layout::SplitterBar* Im3() const { return w_.Im3; }
-
-  QAction* mnuFile() const { return w_.mnuFile; }
-  QAction* mnuConnetti() const { return w_.mnuConnetti; }
-  QAction* mnuDisconnetti() const { return w_.mnuDisconnetti; }
-  QAction* mnuEsci() const { return w_.mnuEsci; }
-  QAction* mnuAzioni() const { return w_.mnuAzioni; }
-  QAction* mnuLeggiTabelle() const { return w_.mnuLeggiTabelle; }
-  QAction* mnuSepBar0() const { return w_.mnuSepBar0; }
-  QAction* mnuLeggiDatiTabella() const { return w_.mnuLeggiDatiTabella; }
 
   db::Recordset* RsDati() const { return w_.dataView_->RsDati(); }
   qint16 PercAltezzaTabelle() const { return w_.layout_->proportions().PercAltezzaTabelle; }

@@ -11,14 +11,13 @@ using data::CellKind;
 using data::CellText;
 using data::Shown;
 
-TEST(CellText, NullStandsApartFromAnEmptyText) {
+// NULL stands apart from an empty text, numbers go right, dates and text left, and
+// binary values show a preview and their size.
+TEST(CellText, EachKindHasItsTextAndSide) {
   EXPECT_EQ(Shown(db::Value(), db::adVarChar), (CellText{"NULL", CellKind::Null, false}));
   EXPECT_EQ(Shown(db::Value(""), db::adVarChar), (CellText{"", CellKind::Text, false}));
   EXPECT_EQ(Shown(db::Value("NULL"), db::adVarChar).kind, CellKind::Text);
   EXPECT_EQ(data::EditText(db::Value()), "");
-}
-
-TEST(CellText, NumbersRightDatesAndTextLeft) {
   EXPECT_EQ(Shown(db::Value(-42), db::adInteger), (CellText{"-42", CellKind::Number, true}));
   EXPECT_EQ(Shown(db::Value(2.5), db::adDouble), (CellText{"2.5", CellKind::Number, true}));
   EXPECT_EQ(Shown(db::Value(500000.0), db::adDouble).text, "500000") << "no exponent for plain numbers";
@@ -27,6 +26,9 @@ TEST(CellText, NumbersRightDatesAndTextLeft) {
   const db::DateTime when{db::DateTime::Part::DateTime, 2024, 5, 31, 13, 45, 0, 0};
   EXPECT_EQ(Shown(db::Value(when), db::adDBTimeStamp), (CellText{"2024-05-31 13:45:00", CellKind::Date, false}));
   EXPECT_EQ(Shown(db::Value(true), db::adBoolean).text, "True");
+  EXPECT_EQ(Shown(db::Value(db::Bytes{0x89, 0x50, 0x0a}), db::adLongVarBinary).text, "89500a (3 byte)");
+  EXPECT_EQ(Shown(db::Value(db::Bytes(1000, 0xff)), db::adLongVarBinary).text, "ffffffffffffffff\u2026 (1000 byte)");
+  EXPECT_EQ(Shown(db::Value(db::Bytes{}), db::adVarBinary).text, "(0 byte)");
 }
 
 TEST(CellText, LongTextIsCutToOneLineButEditedWhole) {
@@ -43,12 +45,6 @@ TEST(CellText, LongTextIsCutToOneLineButEditedWhole) {
   EXPECT_EQ(shown.size(), data::kShownChars * 2 + std::string("\u2026").size());
   // Bytes that are no UTF-8 are cut as well, however long their run.
   EXPECT_LE(Shown(db::Value(std::string(100000, '\x80')), db::adVarChar).text.size(), data::kShownChars * 4 + 3);
-}
-
-TEST(CellText, BinaryShowsAPreviewAndItsSize) {
-  EXPECT_EQ(Shown(db::Value(db::Bytes{0x89, 0x50, 0x0a}), db::adLongVarBinary).text, "89500a (3 byte)");
-  EXPECT_EQ(Shown(db::Value(db::Bytes(1000, 0xff)), db::adLongVarBinary).text, "ffffffffffffffff\u2026 (1000 byte)");
-  EXPECT_EQ(Shown(db::Value(db::Bytes{}), db::adVarBinary).text, "(0 byte)");
 }
 
 TEST(CellText, EditedTextTakesTheColumnsType) {
@@ -70,20 +66,14 @@ TEST(CellText, ColumnWidthsAreBounded) {
   EXPECT_EQ(data::ColumnChars(db::adVarChar, 1), data::kMinColumnChars);
 }
 
-TEST(SqlCommand, TrimRemovesSpacesOnly) {
+// Spaces are trimmed, never other blanks; then six characters decide.
+TEST(SqlCommand, SixCharactersAfterTheSpacesDecideAQuery) {
   EXPECT_EQ(data::TrimSpaces("   select 1  "), "select 1");
-  EXPECT_EQ(data::TrimSpaces("\tSELECT 1\n "), "\tSELECT 1\n");
-  EXPECT_EQ(data::TrimSpaces("    "), "");
-  EXPECT_EQ(data::TrimSpaces(""), "");
-}
-
-TEST(SqlCommand, SixCharactersDecideAQuery) {
-  for (const char* query : {"SELECT * FROM t", "select 1", "SeLeCt", "SELECTED", "select\n1"})
-    EXPECT_TRUE(data::IsQuery(query)) << query;
+  for (const char* query : {"SELECT * FROM t", "   select 1", "SeLeCt", "SELECTED", "select\n1"})
+    EXPECT_TRUE(data::IsQuery(data::TrimSpaces(query))) << query;
   for (const char* command : {"\tSELECT 1", "\nselect 1", "WITH x AS (SELECT 1) SELECT * FROM x", "(SELECT 1)",
-                              "SELEC", "", "UPDATE t SET a = 1", "SÉLECT 1"})
-    EXPECT_FALSE(data::IsQuery(command)) << command;
-  EXPECT_TRUE(data::IsQuery(data::TrimSpaces("   select * from t")));
+                              "SELEC", "", "    ", "UPDATE t SET a = 1", "SÉLECT 1"})
+    EXPECT_FALSE(data::IsQuery(data::TrimSpaces(command))) << command;
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class GridDriver : public WindowDriver {
   }
   void RunSql(const QString& text) {
     probe.txtSQL()->setPlainText(text);
-    QTest::mouseClick(probe.cmdExecute(), Qt::LeftButton);
+    QTest::mouseClick(w->findChild<QPushButton*>("cmdExecute"), Qt::LeftButton);
   }
   // Clicks the cell, which opens it for editing.
   CellEditor* Open(int row, int column) {
@@ -53,6 +53,12 @@ class GridDriver : public WindowDriver {
     CellEditor* e = Editor();
     QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(e, text);
+  }
+  // Types the text into the cell and leaves it with the key, which writes it.
+  void Write(int row, int column, const QString& text, Qt::Key leave = Qt::Key_Return) {
+    Open(row, column);
+    Type(text);
+    QTest::keyClick(Editor(), leave);
   }
 
   // What the grid has told so far, once every answer has come.

@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <functional>
 
-#include "db/providers/BuiltInProviders.h"
-#include "db/Connection.h"
 #include "tests/data/GridDriver.h"
+#include "tests/db/OwnConnection.h"
 
 namespace {
 
@@ -22,24 +20,19 @@ QString Quoted(const QString& name) { return '"' + QString(name).replace('"', "\
 struct Engine {
   QString text;    // what the window connects with
   QString schema;  // where the tables are, as the catalogue names it
-  std::function<void(const QString&)> exec;
-  std::function<QString(const QString&)> scalar;
 };
 
 QString Qualified(const Engine& e, const QString& table) {
   return e.schema.isEmpty() ? Quoted(table) : Quoted(e.schema) + "." + Quoted(table);
 }
 
-void MakeTables(const Engine& e) {
+void ExpectOddNamesWork(const Engine& e) {
+  const auto own = OwnConnection(e.text.toStdString());
   for (const QString& table : kTables) {
     QString sql = "CREATE TABLE " + Qualified(e, table) + " (" + Quoted(kKey) + " INTEGER PRIMARY KEY";
     for (const QString& column : kColumns) sql += ", " + Quoted(column) + " VARCHAR(20)";
-    e.exec(sql + "); INSERT INTO " + Qualified(e, table) + " VALUES (7, 'uno', '2', '3')");
+    own->Execute((sql + "); INSERT INTO " + Qualified(e, table) + " VALUES (7, 'uno', '2', '3')").toStdString());
   }
-}
-
-void ExpectOddNamesWork(const Engine& e) {
-  MakeTables(e);
   GridDriver d;
   d.w->Conne(e.text, "", "");
   for (const QString& table : kTables) {
@@ -57,20 +50,16 @@ void ExpectOddNamesWork(const Engine& e) {
     EXPECT_EQ(d.NewLog(), std::vector<Row>{Ok("Lettura dati effettuata correttamente su " + e.text)});
     EXPECT_EQ(d.Headings(), (QStringList{kKey, kColumns[0], kColumns[1], kColumns[2]}));
     ASSERT_EQ(d.RowCount(), 1);
-    d.Open(0, 1);
-    d.Type("scritto");
-    QTest::keyClick(d.Editor(), Qt::Key_Return);
+    d.Write(0, 1, "scritto");
     EXPECT_TRUE(d.Refused().isEmpty()) << d.Refused().join('\n').toStdString();
     d.probe.Settle();
-    EXPECT_EQ(e.scalar("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)), "scritto");
+    EXPECT_EQ(Scalar(*own, ("SELECT " + Quoted(kColumns[0]) + " FROM " + Qualified(e, table)).toStdString()), "scritto");
   }
 }
 
 TEST(OddNames, OnSqlite) {
   QTemporaryDir dir;
-  const QString file = MakeSqlite(dir, "nomi.db", "");
-  ExpectOddNamesWork({SqliteText(file), {}, [&](const QString& sql) { MakeSqlite(dir, "nomi.db", sql.toUtf8().constData()); },
-                      [&](const QString& sql) { return SqliteScalar(file, sql); }});
+  ExpectOddNamesWork({SqliteText(MakeSqlite(dir, "nomi.db", "")), {}});
 }
 
 // In a schema of an odd name of its own, outside the search path, beside a table of
@@ -79,21 +68,13 @@ TEST(OddNames, OnSqlite) {
 TEST(OddNames, OnPostgres) {
   const QByteArray server = qgetenv("CARTAVO_TEST_PG");
   if (server.isEmpty()) GTEST_SKIP() << "CARTAVO_TEST_PG not set";
-  db::Connection other(db::BuiltInProvider);
-  other.ConnectionString(server.toStdString());
-  other.Open();
+  const auto other = OwnConnection(server.toStdString());
   const QString schema = QString("schema \"%1\"; è").arg(QCoreApplication::applicationPid());
-  other.Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
-                Quoted(kTables[0]).toStdString() + " (solo integer)");
-  const Engine pg{QString::fromUtf8(server), schema, [&](const QString& sql) { other.Execute(sql.toStdString()); },
-                  [&](const QString& sql) {
-                    db::Recordset rs;
-                    rs.Open(sql.toStdString(), other);
-                    return QString::fromStdString(rs.Fields().Item(0L).GetValue().ToText());
-                  }};
-  ExpectOddNamesWork(pg);
-  other.Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
-                Quoted(kTables[0]).toStdString());
+  other->Execute("CREATE SCHEMA " + Quoted(schema).toStdString() + "; CREATE TABLE public." +
+                 Quoted(kTables[0]).toStdString() + " (solo integer)");
+  ExpectOddNamesWork({QString::fromUtf8(server), schema});
+  other->Execute("DROP SCHEMA " + Quoted(schema).toStdString() + " CASCADE; DROP TABLE public." +
+                 Quoted(kTables[0]).toStdString());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // tests shared with the other providers do not reach.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -12,7 +11,6 @@
 #include "db/DbError.h"
 #include "db/Provider.h"
 #include "db/SqlText.h"
-#include "db/odbc/OdbcCatalog.h"
 #include "db/odbc/OdbcResult.h"
 #include "tests/Scratch.h"
 #include "tests/db/Failure.h"
@@ -52,14 +50,13 @@ TEST(OdbcProvider, SplitsScriptsForDriversThatRunOneStatementACall) {
 }
 
 // A missing data source fails in the driver manager; one of odbc.ini (the MariaDB test
-// server's, CARTAVO_TEST_MARIADB_DSN) is listed and connects. The password in failed
-// connections is Credentials_test's.
+// server's, CARTAVO_TEST_MARIADB_DSN) connects. Its listing is the connection dialog's,
+// the password in failed connections Credentials_test's.
 TEST(OdbcProvider, DataSourcesConnectByName) {
   DbError e = Failure([] { Open("Provider=ODBC;DSN=cartavo_no_such_dsn"); });
   EXPECT_EQ(e.Number(), adErrProviderFailed);
   EXPECT_NE(e.Description().find("[IM002] [unixODBC][Driver Manager]"), std::string::npos) << e.Description();
   if (const char* dsn = std::getenv("CARTAVO_TEST_MARIADB_DSN")) {
-    EXPECT_TRUE(std::ranges::any_of(OdbcDataSources(), [&](const auto& s) { return s.name == dsn; }));
     EXPECT_EQ(At(*Open(std::string("Provider=ODBC;DSN=") + dsn), "SELECT DATABASE()"), Value("cartavo_test"));
   }
 }

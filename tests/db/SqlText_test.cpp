@@ -44,24 +44,5 @@ TEST(SqlText, RecognisesThePlainSingleTableSelect) {
   EXPECT_FALSE(ParsePlainSelect("SELECT * FROM T")->nameQuoted);
 }
 
-TEST(SqlText, CutsWhatFollowsTheStatement) {
-  EXPECT_EQ(TrimStatementEnd("SELECT 1 ; -- x\n/* y */ ;\n"), "SELECT 1");
-  EXPECT_EQ(TrimStatementEnd("SELECT ';' -- c"), "SELECT ';'");
-  EXPECT_EQ(TrimStatementEnd("SELECT 1 /* open"), "SELECT 1");
-  EXPECT_TRUE(IsBlank(" ;\n-- only a comment\n/**/"));
-  EXPECT_FALSE(IsBlank("x"));
-}
-
-TEST(SqlText, BuildsTheOptimisticUpdate) {
-  OptimisticUpdate u{"\"main\".\"t\"", {"\"a\""}, {"rowid", "\"a\"", "\"b\""}, {"rowid", "\"a\""}};
-  EXPECT_EQ(UpdateText(kSqlite, u),
-            "UPDATE \"main\".\"t\" SET \"a\" = ? WHERE rowid IS ? AND \"a\" IS ? AND \"b\" IS ? "
-            "RETURNING rowid, \"a\"");
-  u.returning.clear();
-  EXPECT_EQ(UpdateText(kPostgres, u),
-            "UPDATE \"main\".\"t\" SET \"a\" = $1 WHERE rowid IS NOT DISTINCT FROM $2 AND \"a\" IS NOT "
-            "DISTINCT FROM $3 AND \"b\" IS NOT DISTINCT FROM $4");
-}
-
 }  // namespace
 }  // namespace db::sql

@@ -15,6 +15,7 @@
 #include "db/sqlite/SqliteTypes.h"
 #include "tests/Scratch.h"
 #include "tests/db/Failure.h"
+#include "tests/db/OwnConnection.h"
 
 namespace db {
 namespace {
@@ -30,11 +31,6 @@ class SqliteProvider : public testing::Test {
     conn_.ConnectionString(Text(file));
     conn_.Open();
     return conn_;
-  }
-  std::vector<std::string> Column(Recordset& rs, const char* name) {
-    std::vector<std::string> out;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) out.push_back(rs.Fields().Item(name).GetValue().ToText());
-    return out;
   }
 
   scratch::Dir dir_;
@@ -74,18 +70,16 @@ TEST_F(SqliteProvider, OpensOnlyWhatTheTextAsksFor) {
 
 TEST(SqliteTypes, DeclaredTypesGiveAdoCodesAndSizes) {
   struct Case { const char* declared; int type; std::int32_t size; };
+  // Besides the types of ProviderBehaviour's SQLite table.
   const Case cases[] = {
-      {"INT", adInteger, 4}, {"integer", adInteger, 4}, {"SMALLINT", adSmallInt, 2}, {"BIGINT", adBigInt, 8},
-      {"UNSIGNED  BIG INT", adBigInt, 8}, {"BOOLEAN", adBoolean, 2}, {"BIT", adBoolean, 2},
-      {"DATETIME", adDBTimeStamp, 16}, {"TIMESTAMP", adDBTimeStamp, 16}, {"DATE", adDBDate, 6},
-      {"TIME", adDBTime, 6}, {"VARCHAR(20)", adVarChar, 20}, {"character varying (7)", adVarChar, 7},
-      {"VARCHAR", adVarChar, 255}, {"CHAR(3)", adChar, 3}, {"NVARCHAR(9)", adVarWChar, 9}, {"NCHAR(4)", adWChar, 4},
-      {"TEXT", adLongVarChar, 2147483647}, {"CLOB", adLongVarChar, 2147483647}, {"REAL", adDouble, 8},
-      {"FLOAT", adDouble, 8}, {"DOUBLE PRECISION", adDouble, 8}, {"NUMERIC(8,2)", adNumeric, 8},
-      {"DECIMAL", adNumeric, 19}, {"BLOB", adLongVarBinary, 2147483647}, {"", adVariant, 16},
-      {"INT UNSIGNED", adInteger, 4}, {"STRING(12)", adNumeric, 19}, {"VARYING TEXT(5)", adVarChar, 5},
-      {"VARCHAR(99999999999)", adVarChar, 255},
+      {"INT", adInteger, 4}, {"integer", adInteger, 4}, {"UNSIGNED  BIG INT", adBigInt, 8}, {"BIT", adBoolean, 2},
+      {"TIMESTAMP", adDBTimeStamp, 16}, {"DATE", adDBDate, 6}, {"TIME", adDBTime, 6},
+      {"character varying (7)", adVarChar, 7}, {"VARCHAR", adVarChar, 255}, {"CHAR(3)", adChar, 3},
+      {"NCHAR(4)", adWChar, 4}, {"CLOB", adLongVarChar, 2147483647}, {"FLOAT", adDouble, 8},
+      {"DOUBLE PRECISION", adDouble, 8}, {"DECIMAL", adNumeric, 19}, {"", adVariant, 16}, {"INT UNSIGNED", adInteger, 4},
+      {"STRING(12)", adNumeric, 19}, {"VARYING TEXT(5)", adVarChar, 5}, {"VARCHAR(99999999999)", adVarChar, 255},
   };
+
   for (const Case& c : cases) {
     const auto t = sqlite::TypeFromDeclared(c.declared);
     EXPECT_EQ(t.type, c.type) << c.declared;
@@ -145,7 +139,6 @@ TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
                     rs->Fields().Item("TABLE_TYPE").GetValue().ToText());
     return out;
   };
-  EXPECT_EQ(rows(), (std::vector<std::string>{"main.sqlite_schema SYSTEM TABLE", "temp.sqlite_temp_schema SYSTEM TABLE"}));
 
   conn_.Execute("CREATE TABLE b (id INTEGER PRIMARY KEY AUTOINCREMENT); CREATE TABLE \"A x\" (id); CREATE TABLE C (id);"
                 "CREATE VIEW v AS SELECT 1; CREATE TEMP TABLE tt (id);"
@@ -160,7 +153,7 @@ TEST_F(SqliteProvider, SchemaListsEveryDatabaseInAStableOrder) {
   rs.Open("SELECT * FROM \"aux\".\"x\"", conn_, adOpenKeyset, adLockOptimistic);
   rs.Fields().Item("n").SetValue(Value("uno"));
   rs.Update();
-  EXPECT_EQ(Column(rs, "n"), std::vector<std::string>{"uno"});
+  EXPECT_EQ(Scalar(conn_, "SELECT group_concat(n) FROM aux.x"), "uno");
 
   // Read by one run and handed out in pages: nothing lost or doubled between pages.
   std::string tables;
@@ -192,7 +185,8 @@ TEST_F(SqliteProvider, OpenRunsOneQueryAndNeverACommand) {
 
   const std::pair<const char*, std::size_t> queries[] = {
       {"PRAGMA table_info(t)", 2}, {"SELECT n FROM t -- the names", 2}, {"SELECT n FROM t /* open", 2},
-      {"WITH x AS (SELECT n FROM t) SELECT * FROM x;;", 2}, {"SELECT * FROM t WHERE 0", 0}};
+      {"WITH x AS (SELECT n FROM t) SELECT * FROM x;;", 2}, {"SELECT * FROM t WHERE n <> ';' -- c", 2},
+      {"SELECT * FROM t WHERE 0", 0}};
   for (const auto& [sql, rows] : queries) {
     rs.Open(sql, conn_);
     std::size_t seen = 0;

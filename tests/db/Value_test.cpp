@@ -24,14 +24,5 @@ TEST(Value, OneTextForEveryKind) {
   EXPECT_EQ(Value(DateTime{DateTime::Part::Date, 123456, 12, 31, 0, 0, 0, 0}).ToText(), "123456-12-31");
 }
 
-// A temporary hands its text over; a value that stays keeps it.
-TEST(Value, TextOfAKeptValueAndOfATemporary) {
-  const std::string text(100, 'x');
-  const Value kept(text);
-  EXPECT_EQ(kept.ToText(), text);
-  EXPECT_EQ(kept.ToText(), text);
-  EXPECT_EQ(Value(text).ToText(), text);
-}
-
 }  // namespace
 }  // namespace db

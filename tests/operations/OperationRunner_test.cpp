@@ -16,6 +16,7 @@
 #include "db/DbError.h"
 #include "operations/OperationRunner.h"
 #include "operations/ProgressDialog.h"
+#include "tests/db/Failure.h"
 
 namespace {
 
@@ -48,17 +49,15 @@ TEST(OperationRunner, AShortCallRunsElsewhereShowsNothingAndBringsItsErrorBack) 
   Fixture f;
   std::thread::id ranOn;
   bool busyInside = false;
-  try {
+  const db::DbError e = Failure([&] {
     f.runner.Run([&] {
       ranOn = std::this_thread::get_id();
       busyInside = f.runner.gate().busy();
       throw db::DbError(3265, "Elemento non trovato");
     });
-    ADD_FAILURE() << "no error came back";
-  } catch (const db::DbError& e) {
-    EXPECT_EQ(e.Number(), 3265);
-    EXPECT_EQ(e.Description(), "Elemento non trovato");
-  }
+  });
+  EXPECT_EQ(e.Number(), 3265);
+  EXPECT_EQ(e.Description(), "Elemento non trovato");
   EXPECT_NE(ranOn, std::this_thread::get_id());
   EXPECT_TRUE(busyInside);
   EXPECT_FALSE(f.runner.gate().busy());
@@ -95,23 +94,6 @@ TEST(OperationRunner, ASlowCallShowsProgressHoldsInputAndAnnullaStopsIt) {
   f.runner.Run([] { std::this_thread::sleep_for(300ms); });
   EXPECT_EQ(f.interrupts, interrupts);
   EXPECT_FALSE(f.runner.Cancelled());
-}
-
-TEST(OperationRunner, ASecondCallIsRefusedWhileOneRuns) {
-  Fixture f;
-  long refused = 0;
-  bool innerRan = false;
-  QTimer::singleShot(20, [&] {
-    try {
-      f.runner.Run([&] { innerRan = true; });
-    } catch (const db::DbError& e) {
-      refused = e.Number();
-    }
-    f.stop = true;
-  });
-  EXPECT_THROW(f.runner.Run([&] { f.Slow(); }), db::DbError);
-  EXPECT_EQ(refused, db::adErrStillExecuting);
-  EXPECT_FALSE(innerRan);
 }
 
 // Against a silent host the request to stop can itself hang (PQcancel connects):
