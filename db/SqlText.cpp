@@ -196,6 +196,24 @@ std::vector<std::string_view> SplitStatements(std::string_view sql) {
   return out;
 }
 
+std::string WithoutComments(std::string_view sql) {
+  std::string out;
+  out.reserve(sql.size());
+  Tokenizer t(sql);
+  while (!t.AtEnd()) {
+    const std::size_t at = t.Pos();
+    const Token tok = t.Next();
+    const std::string_view text = sql.substr(at, t.Pos() - at);
+    const bool comment = tok.kind == Kind::Space && !IsBlankChar(text[0]);
+    const bool runs = text.starts_with("/*!") || text.starts_with("/*+");
+    if (comment && !runs)
+      out += text.starts_with("--") ? '\n' : ' ';
+    else
+      out += text;
+  }
+  return out;
+}
+
 namespace {
 
 // " WHERE c1 <null-safe => p AND ...", numbering the parameters on from n.

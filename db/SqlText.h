@@ -70,6 +70,10 @@ bool IsBlank(std::string_view sql);
 // engines that run one statement per call. A semicolon inside quotes, comments or
 // the body of a CREATE TRIGGER (up to its END) does not end a statement.
 std::vector<std::string_view> SplitStatements(std::string_view sql);
+// The text with each comment made a blank, but for MySQL's executable comments and
+// optimizer hints (/*! */, /*+ */), which the server runs: for drivers that look
+// for a second statement by its semicolon and do not know comments.
+std::string WithoutComments(std::string_view sql);
 
 // UPDATE <table> SET s1 = p, ... WHERE c1 <null-safe => p AND ... [RETURNING r1, ...]
 // Columns are SQL text (pass QuoteIdentifier(name), or an engine's row id as is).

@@ -26,7 +26,8 @@ class OdbcProvider : public Provider {
   }
 
   // Drivers that take a batch get the whole text; to the others it goes statement
-  // by statement. Statements before a failing one stay done (autocommit).
+  // by statement, without comments, whose semicolons some take for a second
+  // statement (SQLite's). Statements before a failing one stay done (autocommit).
   void execute(const std::string& sql) override {
     session_->requireUsable();
     if (sql::IsBlank(sql)) throw errors::NoCommand();
@@ -34,7 +35,7 @@ class OdbcProvider : public Provider {
       run(sql);
       return;
     }
-    for (std::string_view statement : sql::SplitStatements(sql)) run(std::string(statement));
+    for (std::string_view statement : sql::SplitStatements(sql)) run(sql::WithoutComments(statement));
   }
 
   std::unique_ptr<Result> tables() override {

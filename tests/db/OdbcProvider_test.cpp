@@ -37,9 +37,10 @@ Value At(Provider& p, const std::string& sql, int column = 0) {
 TEST(OdbcProvider, SplitsScriptsForDriversThatRunOneStatementACall) {
   // SQLite's driver refuses a statement with a comment that holds a ';'.
   EXPECT_EQ(sql::SplitStatements("SELECT 1;; -- c;\nSELECT 2 /* ; */").size(), 2u);
+  EXPECT_EQ(sql::WithoutComments("SELECT /*+ hint; */ 1 -- c;\n/* ; */'--'"), "SELECT /*+ hint; */ 1 \n '--'");
   scratch::Dir dir;
   auto db = FreshSqlite(dir);
-  db->execute("CREATE TABLE t(id INTEGER PRIMARY KEY, n TEXT);;\nCREATE TABLE log(id INT);\n"
+  db->execute("-- tables; then a trigger\nCREATE TABLE t(id INTEGER PRIMARY KEY, n TEXT);;\nCREATE TABLE log(id INT);\n"
               "CREATE TRIGGER tr AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.id); INSERT INTO log VALUES (0); END;\n"
               "INSERT INTO t VALUES (1, ';'); INSERT INTO t VALUES (2, 'a;b')");
   EXPECT_EQ(At(*db, "SELECT count(*) FROM log"), Value(4));

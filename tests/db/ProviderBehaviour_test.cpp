@@ -273,8 +273,8 @@ TEST_P(ProviderBehaviour, EveryRowIsReachedFromAnywhere) {
 
 TEST_P(ProviderBehaviour, ExecuteRunsSeveralStatementsAndReportsFailures) {
   const std::string t = Table("exec", 0);
-  conn_.Execute("-- a comment\nINSERT INTO " + Q(t) + " (id, name) VALUES (1, 'a;b');;\n\n" +
-                "/* another */ INSERT INTO " + Q(t) + " (id, name) VALUES (2, 'c');\nUPDATE " + Q(t) +
+  conn_.Execute("-- a comment; and more\nINSERT INTO " + Q(t) + " (id, name) VALUES (1, 'a;b');;\n\n" +
+                "/* another; */ INSERT INTO " + Q(t) + " (id, name) VALUES (2, 'c');\nUPDATE " + Q(t) +
                 " SET name = 'z' WHERE id = 2;");
   EXPECT_EQ(NameOfId(conn_, t, 1), "a;b");
   EXPECT_EQ(NameOfId(conn_, t, 2), "z");
