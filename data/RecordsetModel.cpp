@@ -166,12 +166,15 @@ void RecordsetModel::SetCount(std::int64_t count) {
 
 void RecordsetModel::Learn() {
   if (!thread_) return;
-  Post([this, rs = source_, alive = alive_, binding = binding_](bool abandoned) {
+  // A slice gives way to rows the view asks for meanwhile: it goes on behind them.
+  Post([this, rs = source_, alive = alive_, binding = binding_, latest = latest_,
+        asked = latest_->load()](bool abandoned) {
     constexpr auto kSlice = std::chrono::milliseconds(20);
     const auto until = std::chrono::steady_clock::now() + kSlice;
     bool more = !abandoned && *alive;
     try {
-      while (more && (more = rs->LearnPositions()) && std::chrono::steady_clock::now() < until) {
+      while (more && (more = rs->LearnPositions()) && std::chrono::steady_clock::now() < until &&
+             *latest == asked) {
       }
     } catch (...) {
       more = false;  // the jumps skip as before
