@@ -321,12 +321,26 @@ bool DataGrid::PlaceWindow(std::int64_t first) {
       if (selectionModel()->isColumnSelected(c)) columns.push_back(c);
   if (!columns.empty()) selectionModel()->clearSelection();
   model_->MoveWindow(first);
+  KeepBarInWindow();
   for (const int c : columns)
     selectionModel()->select(QItemSelection(model_->index(0, c), model_->index(model_->rowCount() - 1, c)),
                              QItemSelectionModel::Select);
   columnsPicked_ = columnsPicked_ || !columns.empty();
   Unpark();
   return true;
+}
+
+// The scroll bar's value stays a row of the window: a scroll before the caller's own
+// (a sideways one, as the current cell changes column) would show the rows the bar
+// was on, and take the window back there.
+void DataGrid::KeepBarInWindow() {
+  QScrollBar* bar = verticalScrollBar();
+  const std::int64_t first = model_->firstRow();
+  const std::int64_t end = first + model_->rowCount();
+  // As ShowRowsFrom counts it: the rows in view and one cut by the foot, but at the end.
+  const std::int64_t last =
+      end >= model_->totalRows() ? bar->maximum() : std::max(first, end - RowsInView() - 1);
+  bar->setValue(static_cast<int>(std::clamp<std::int64_t>(bar->value(), first, last)));
 }
 
 // The parked cell is current again, without scrolling to it; its editor opens only

@@ -127,6 +127,7 @@ class DataGrid : public QTableView {
   void ShowRowsFrom(std::int64_t top);
   // Moves the window; true when it moved.
   bool PlaceWindow(std::int64_t first);
+  void KeepBarInWindow();
   // Keys move the current cell within the window: it is kept away from its edges.
   void MakeRoom();
   void Unpark();

@@ -183,6 +183,9 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   QTest::keyClick(d.Editor(), Qt::Key_End, Qt::ControlModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return d.CurrentRow() == 999999; }));
   EXPECT_TRUE(QTest::qWaitFor([&] { return d.Editor() && d.Editor()->text() == "riga 1000000"; }));
+  // The screen shows the rows where the cell is, not those the scroll bar knew before the count.
+  const auto shown = [&](int y) { return d.Cell(d.grid->indexAt({1, y}).row(), 1).toStdString(); };
+  EXPECT_EQ(shown(d.grid->viewport()->height() - 2), "riga 1000000");
   // The view holds a window of the rows: an edit there is written to the row shown.
   EXPECT_LE(d.grid->verticalHeader()->count(), RecordsetModel::kWindowRows);
   d.Type("ultima");
@@ -190,6 +193,7 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   EXPECT_EQ(s.Scalar("SELECT testo FROM grande WHERE id = 1000000"), "ultima");
   QTest::keyClick(d.Editor(), Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(d.CurrentRow(), 0);
+  EXPECT_EQ(shown(1), "riga 1");
   EXPECT_LT(d.probe.RsDati()->RowsRead(), 50000);
 
   // The scroll bar counts the result's rows; the current cell waits where it was.
@@ -203,6 +207,7 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   EXPECT_LT(bar->value(), 10);
   QTest::keyClick(d.grid, Qt::Key_End, Qt::ControlModifier);  // counted: at once
   EXPECT_EQ(d.CurrentRow(), 999999);
+  EXPECT_EQ(shown(d.grid->viewport()->height() - 2), "ultima");
 
   d.probe.LeggiDati("SELECT * FROM grande");
   EXPECT_TRUE(QTest::qWaitFor([&] { return d.RowCount() == 1000000 && bar->maximum() > 999000; }));
@@ -214,6 +219,15 @@ TEST(GridScale, AMillionRowsOpenBeforeTheirCountAndReachTheEnd) {
   bar->setSliderDown(false);
   EXPECT_TRUE(QTest::qWaitFor([&] { return d.RowCount() == 1000000; }));
   EXPECT_EQ(bar->value(), bar->maximum());
+
+  // Wider than the view: the move to the last column scrolls sideways too.
+  d.probe.LeggiDati("SELECT * FROM grande");
+  d.grid->horizontalHeader()->resizeSection(0, 2 * d.grid->viewport()->width());
+  QTest::keyClick(d.grid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return d.CurrentRow() == 999999; }));
+  EXPECT_EQ(shown(d.grid->viewport()->height() - 2), "ultima");
+  QTest::keyClick(d.grid, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(shown(1), "riga 1");
 }
 
 }  // namespace
