@@ -14,6 +14,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 
 #include "widgets/MsgBox.h"
@@ -283,9 +284,7 @@ void DataGrid::scrollContentsBy(int dx, int dy) {
 
 void DataGrid::ShowRowsFrom(std::int64_t top) {
   const int visible = RowsInView();
-  const std::int64_t first = model_->firstRow();
-  const std::int64_t end = std::min(top + visible + 1, model_->totalRows());
-  const bool moved = (top < first || end > first + model_->rowCount()) &&
+  const bool moved = (top < model_->firstRow() || top > LastTopInWindow()) &&
                      PlaceWindow(top - (model_->windowRows() - visible) / 2);
   QHeaderView* rows = verticalHeader();
   const int before = rows->offset();
@@ -336,11 +335,16 @@ bool DataGrid::PlaceWindow(std::int64_t first) {
 void DataGrid::KeepBarInWindow() {
   QScrollBar* bar = verticalScrollBar();
   const std::int64_t first = model_->firstRow();
-  const std::int64_t end = first + model_->rowCount();
-  // As ShowRowsFrom counts it: the rows in view and one cut by the foot, but at the end.
-  const std::int64_t last =
-      end >= model_->totalRows() ? bar->maximum() : std::max(first, end - RowsInView() - 1);
+  const std::int64_t last = std::max(first, std::min<std::int64_t>(LastTopInWindow(), bar->maximum()));
   bar->setValue(static_cast<int>(std::clamp<std::int64_t>(bar->value(), first, last)));
+}
+
+// The rows in view and the one cut by the foot must be in the window, but at the
+// result's end, where the foot has no row to cut.
+std::int64_t DataGrid::LastTopInWindow() const {
+  const std::int64_t end = model_->firstRow() + model_->rowCount();
+  if (end >= model_->totalRows()) return std::numeric_limits<std::int64_t>::max();
+  return end - RowsInView() - 1;
 }
 
 // The parked cell is current again, without scrolling to it; its editor opens only

@@ -128,6 +128,8 @@ class DataGrid : public QTableView {
   // Moves the window; true when it moved.
   bool PlaceWindow(std::int64_t first);
   void KeepBarInWindow();
+  // The last top row of a screen the window holds whole.
+  std::int64_t LastTopInWindow() const;
   // Keys move the current cell within the window: it is kept away from its edges.
   void MakeRoom();
   void Unpark();
