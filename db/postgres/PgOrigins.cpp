@@ -43,7 +43,7 @@ TableKind KindOf(char relkind) {
 }
 
 std::vector<Attribute> ReadCatalogue(Session& session, const std::vector<Oid>& oids, Sources& found) {
-  ResultPtr rows = session.run(kAttributes, {OidArray(oids)});
+  ResultPtr rows = session.runPrepared("cartavo_origins", kAttributes, {OidArray(oids)});
   std::vector<Attribute> attributes;
   std::vector<Oid> tables;
   for (int r = 0; r < PQntuples(rows.get()); ++r) {

@@ -20,8 +20,16 @@ constexpr int kConnectionCheckVersion = 140000;
 // How long a server may take to stop a command after interrupt() before it is given up.
 constexpr std::chrono::seconds kCancelGrace{5};
 constexpr int kSliceMs = 100;
+// invalid_sql_statement_name: a prepared statement the server no longer has.
+const std::string kNoSuchStatement = "26000";
 
 void IgnoreNotice(void*, const char*) {}
+
+std::vector<const char*> Values(const std::vector<Param>& params) {
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  return values;
+}
 
 }  // namespace
 
@@ -85,6 +93,7 @@ void Session::close() noexcept {
   }
   conn_.reset();
   ahead_.reset();
+  prepared_.clear();
   lost_ = false;
 }
 
@@ -137,8 +146,7 @@ void Session::settle() {
 }
 
 bool Session::send(const std::string& sql, const std::vector<Param>& params) {
-  std::vector<const char*> values;
-  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  const std::vector<const char*> values = Values(params);
   return PQsendQueryParams(conn_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
                            nullptr, nullptr, 0) != 0;
 }
@@ -167,12 +175,77 @@ void Session::runAll(const std::string& sql) {
   collect();
 }
 
+// Parse and Describe go out together, with one Sync: one round trip, not two.
 ResultPtr Session::describe(const std::string& sql) {
   begin();
-  if (!PQsendPrepare(conn_.get(), "", sql.c_str(), 0, nullptr)) failLost();
-  collect();
-  if (!PQsendDescribePrepared(conn_.get(), "")) failLost();
-  return collect();
+  Pipeline piped = pipeline([&] {
+    return PQsendPrepare(conn_.get(), "", sql.c_str(), 0, nullptr) && PQsendDescribePrepared(conn_.get(), "");
+  });
+  return Second(std::move(piped));
+}
+
+// Prepared on its first use, in the round trip that runs it; prepared again when the
+// user's own DEALLOCATE or DISCARD ALL dropped it.
+ResultPtr Session::runPrepared(const std::string& name, const std::string& sql, const std::vector<Param>& params) {
+  const std::vector<const char*> values = Values(params);
+  const int n = static_cast<int>(values.size());
+  begin();
+  if (prepared_.count(name)) {
+    try {
+      if (!PQsendQueryPrepared(conn_.get(), name.c_str(), n, values.data(), nullptr, nullptr, 0)) failLost();
+      return collect();
+    } catch (const DbError& e) {
+      if (e.SqlState() != kNoSuchStatement) throw;
+      prepared_.erase(name);
+    }
+  }
+  Pipeline piped = pipeline([&] {
+    return PQsendPrepare(conn_.get(), name.c_str(), sql.c_str(), n, nullptr) &&
+           PQsendQueryPrepared(conn_.get(), name.c_str(), n, values.data(), nullptr, nullptr, 0);
+  });
+  if (!piped[0].failure) prepared_.insert(name);
+  return Second(std::move(piped));
+}
+
+// The result of the second request, unless a request failed.
+ResultPtr Session::Second(Pipeline&& piped) {
+  for (const Piped& o : piped)
+    if (o.failure) throw *o.failure;
+  return std::move(piped[1].result);
+}
+
+// The two requests that `send` queues go out with one Sync. Each one's outcome is read
+// before any failure is raised, so that the connection leaves pipeline mode ready for
+// the next command; a lost session is raised at once.
+Session::Pipeline Session::pipeline(const std::function<bool()>& send) {
+  if (!PQenterPipelineMode(conn_.get())) failLost();
+  if (!send() || !PQpipelineSync(conn_.get())) failLost();
+  Pipeline piped;
+  for (Piped& o : piped) {
+    try {
+      o.result = collect();
+    } catch (const DbError& e) {
+      if (lost_ || PQstatus(conn_.get()) == CONNECTION_BAD) throw;
+      o.failure = e;
+    }
+  }
+  awaitSync();
+  return piped;
+}
+
+// Reads up to the pipeline's Sync and leaves pipeline mode.
+void Session::awaitSync() {
+  for (int empty = 0; empty < 2;) {
+    awaitInput();
+    ResultPtr result(PQgetResult(conn_.get()));
+    if (PQstatus(conn_.get()) == CONNECTION_BAD) failLost();
+    if (!result) {
+      ++empty;
+      continue;
+    }
+    if (PQresultStatus(result.get()) == PGRES_PIPELINE_SYNC) break;
+  }
+  if (!PQexitPipelineMode(conn_.get())) failLost();
 }
 
 // Reads every result of the command; the first failure is raised once the connection

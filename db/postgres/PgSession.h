@@ -13,12 +13,15 @@
 // go on unseen. Every statement runs in autocommit unless
 // the user's own text opens a transaction, so no transaction is left open between
 // calls. Every statement that fails reports the server's SQLSTATE (PgError.h).
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,9 @@ class Session {
   void runAll(const std::string& sql);
   // The columns the statement would return, without running it.
   ResultPtr describe(const std::string& sql);
+  // run() of a statement the session prepares once under `name`: the server plans it
+  // once, not on every call.
+  ResultPtr runPrepared(const std::string& name, const std::string& sql, const std::vector<Param>& params);
   // Sends a statement ahead, outside a transaction only: the next run() of the same
   // text and parameters takes its result, the server having worked on it while the
   // caller read the last one. Any other call reads it first and drops it.
@@ -69,7 +75,15 @@ class Session {
   void settle();
   bool send(const std::string& sql, const std::vector<Param>& params);
   void setUp();
+  struct Piped {
+    ResultPtr result;
+    std::optional<DbError> failure;
+  };
+  using Pipeline = std::array<Piped, 2>;
+  Pipeline pipeline(const std::function<bool()>& send);
+  static ResultPtr Second(Pipeline&& piped);
   ResultPtr collect();
+  void awaitSync();
   void awaitInput();
   void awaitSocket();
   void drainCopyOut();
@@ -93,6 +107,7 @@ class Session {
     std::vector<Param> params;
   };
   std::optional<Ahead> ahead_;  // sent, its result not read yet
+  std::set<std::string> prepared_;  // statements of runPrepared() the server holds
 };
 
 }  // namespace db::pg
