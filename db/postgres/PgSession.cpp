@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <string_view>
 
 #include "db/Ado.h"
 #include "db/DbError.h"
@@ -21,7 +22,7 @@ constexpr int kConnectionCheckVersion = 140000;
 constexpr std::chrono::seconds kCancelGrace{5};
 constexpr int kSliceMs = 100;
 // invalid_sql_statement_name: a prepared statement the server no longer has.
-const std::string kNoSuchStatement = "26000";
+constexpr std::string_view kNoSuchStatement = "26000";
 
 void IgnoreNotice(void*, const char*) {}
 
@@ -178,10 +179,9 @@ void Session::runAll(const std::string& sql) {
 // Parse and Describe go out together, with one Sync: one round trip, not two.
 ResultPtr Session::describe(const std::string& sql) {
   begin();
-  Pipeline piped = pipeline([&] {
+  return Second(pipeline([&] {
     return PQsendPrepare(conn_.get(), "", sql.c_str(), 0, nullptr) && PQsendDescribePrepared(conn_.get(), "");
-  });
-  return Second(std::move(piped));
+  }));
 }
 
 // Prepared on its first use, in the round trip that runs it; prepared again when the
